@@ -1,0 +1,11 @@
+# GYRELLE_SANITIZE: "address" (AddressSanitizer + UndefinedBehaviorSanitizer), "thread", or empty.
+set(GYRELLE_SANITIZE "" CACHE STRING "Sanitizer build: address, thread or empty")
+if(GYRELLE_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+elseif(GYRELLE_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT GYRELLE_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "Unknown GYRELLE_SANITIZE value '${GYRELLE_SANITIZE}'")
+endif()
