@@ -1,13 +1,23 @@
 #include "plugin/GrooveEffect.h"
 
+#include <new>
+
+#include "editor/PanelEditor.h"
 #include "host/EditorBase.h"
+#include "host/PluginEntry.h"
 
 namespace gyrelle {
 
 GrooveEffect::GrooveEffect(audioMasterCallback callback, const ChannelBuild& build)
-    : GrooveEngine(callback, build) {}
+    : GrooveEngine(callback, build) {
+  // The editor attaches itself; without one the instance is refused.
+  if (new (std::nothrow) PanelEditor(this) == nullptr) markConstructionFailed();
+}
 
-GrooveEffect::~GrooveEffect() = default;
+// A panel the host left open goes before the engine it draws from.
+GrooveEffect::~GrooveEffect() {
+  if (attachedEditor != nullptr) attachedEditor->closeEditor();
+}
 
 void GrooveEffect::writeParameter(int32_t index, float value) {
   GrooveEngine::writeParameter(index, value);

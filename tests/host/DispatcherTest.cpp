@@ -22,8 +22,7 @@ const OpcodeCase kDefaults[] = {
     {effOpen, 0, 0, 0},
     {effGetProgram, 0, 0, 0},
     {effGetVu, 0, 0, 0},
-    {effEditGetRect, 0, 0, 0},
-    {effEditOpen, 0, 0, 0},
+    // effEditGetRect and effEditOpen are the editor's: tests/editor/EditorRecordTest.cpp.
     {effEditClose, 0, 0, 0},
     {effEditDraw, 0, 0, 0},
     {effEditMouse, 0, 0, 0},

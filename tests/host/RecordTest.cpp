@@ -33,7 +33,7 @@ TEST_P(EachBuild, RecordFieldsAndIdentity) {
   EXPECT_EQ(e->numParams, 9);
   EXPECT_EQ(e->numInputs, GetParam().inputs);
   EXPECT_EQ(e->numOutputs, 2);
-  EXPECT_EQ(e->flags, 0x218);  // mono-capable, replacing, no sound in stop; no editor yet
+  EXPECT_EQ(e->flags, 0x219);  // editor, mono-capable, replacing, no sound in stop
   EXPECT_EQ(e->resvd1, 0);
   EXPECT_EQ(e->resvd2, 0);
   EXPECT_EQ(e->initialDelay, 1024);

@@ -14,6 +14,7 @@ check() {
   grep -q "<VST2Info id=\"$id\" name=\"Gyrelle v1.4\" creator=\"QuillfenSoundSoftware\"" <<<"$out"
   grep -q "n_inputs=\"$inputs\" n_outputs=\"2\"" <<<"$out"
   grep -q 'can_process_replace="1"' <<<"$out"
+  grep -q 'has_editor="1"' <<<"$out"
 }
 check gyrelle-mono.so $((0x2D2D2DF7)) 1
 check gyrelle-stereo.so $((0x2D2D2DF8)) 2

@@ -1,0 +1,109 @@
+// The editor of this effect: builds the panel over the picture, turns every
+// widget change into an automated parameter write, and mirrors every
+// parameter write back into the widgets.
+//
+// Threads: the panel lives on the thread that opened it (the host's UI
+// thread): open, close, idle, the widgets and all drawing happen there.
+// parameterChanged may come from any host thread, the audio thread
+// included; away from the panel's thread it only posts the value and the
+// knob text to the hand-over and requests a refresh (atomics, no lock, no
+// allocation), and the next editorIdle shows it.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+#include "editor/GuiEditor.h"
+#include "editor/ParameterHandOver.h"
+#include "toolkit/Widget.h"
+
+namespace gyrelle {
+
+class ChoiceMenu;
+class GrooveDisplay;
+class GrooveEngine;
+class HelpView;
+class KnobView;
+class LevelScaleView;
+class PanelBitmap;
+class PanelLabel;
+class VerticalSlider;
+class ViewGroupSet;
+
+class PanelEditor : public GuiEditor, public ValueListener {
+ public:
+  static constexpr int32_t kKnobs = 6;
+
+  // Host thread that builds the effect: loads the panel picture and takes
+  // its size as the editor rectangle.
+  explicit PanelEditor(GrooveEngine* effect);
+  // Host thread that closes the effect; the panel is closed first if the
+  // host left it open.
+  ~PanelEditor() override;
+
+  // UI thread: opens the panel in the host's window `parent` (an X11 window
+  // id); a panel already open is closed first. Answers 1.
+  intptr_t openEditor(void* parent) override;
+  // UI thread: destroys the panel; nothing when it is closed.
+  void closeEditor() override;
+  // UI thread: shows parameter writes posted from other threads, then the
+  // frame's refresh pass.
+  void editorIdle() override;
+  // Any thread: see the class comment.
+  void parameterChanged(int32_t index, float value) override;
+  // UI thread, from a widget of the panel.
+  void widgetChanged(Canvas& canvas, ValueWidget* widget) override;
+
+  // For tests and tools, UI thread.
+  bool isOpen() const { return open_; }
+  ChoiceMenu* renderMenu() const { return renderMenu_; }
+  KnobView* knob(int32_t tag) const;  // tags 1 to 6
+  VerticalSlider* slider(int32_t tag) const;  // tags 7 and 8
+  PanelLabel* renderCaption() const { return renderCaption_; }
+  PanelLabel* dryCaption() const { return dryCaption_; }
+  PanelLabel* wetCaption() const { return wetCaption_; }
+  LevelScaleView* levelScale() const { return levelScale_; }
+  GrooveDisplay* grooveDisplay() const { return grooveDisplay_; }
+  HelpView* helpView() const { return helpView_; }
+  ViewGroupSet* viewGroups() const { return viewGroups_; }
+  PanelBitmap* backgroundPicture() const { return background_; }
+  PanelBitmap* sliderTrackPicture() const { return sliderTrack_; }
+  PanelBitmap* sliderHandlePicture() const { return sliderHandle_; }
+
+  // The render menu entry for a parameter value, and the value an entry writes.
+  static int32_t renderEntryFor(float value);
+  static float renderValueFor(int32_t entry);
+
+ private:
+  void buildWidgets();
+  // Panel thread: what a parameter write does to the widgets.
+  void showParameter(int32_t index, float value, const char* knobText);
+  void takeHandedOver();
+  bool onPanelThread() const;
+
+  GrooveEngine* const engine_;
+  ViewGroupSet* viewGroups_ = nullptr;
+  HelpView* helpView_ = nullptr;
+  bool open_ = false;
+  ChoiceMenu* renderMenu_ = nullptr;
+  PanelLabel* renderCaption_ = nullptr;
+  KnobView* knobs_[kKnobs] = {};
+  VerticalSlider* drySlider_ = nullptr;
+  VerticalSlider* wetSlider_ = nullptr;
+  PanelLabel* dryCaption_ = nullptr;
+  PanelLabel* wetCaption_ = nullptr;
+  LevelScaleView* levelScale_ = nullptr;
+  GrooveDisplay* grooveDisplay_ = nullptr;
+  PanelBitmap* background_ = nullptr;
+  PanelBitmap* sliderTrack_ = nullptr;
+  PanelBitmap* sliderHandle_ = nullptr;
+
+  // Shared with every thread that writes parameters. The panel thread
+  // alone writes these two; others only read them.
+  std::atomic<std::thread::id> panelThread_{};
+  std::atomic<bool> acceptsHandOver_{false};
+  ParameterHandOver handOver_;
+};
+
+}  // namespace gyrelle
