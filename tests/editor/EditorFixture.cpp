@@ -2,11 +2,6 @@
 
 #include "engine/ChannelBuild.h"
 
-namespace gyrelle {
-// The test programs link the effect without the plug-in's entry point.
-void markConstructionFailed() {}
-}  // namespace gyrelle
-
 namespace gyrelle::testing {
 
 HostRecord& hostRecord() {
