@@ -12,27 +12,27 @@ void ParameterHandOver::post(int32_t index, float value, const char* text) {
   Slot& slot = slots_[index];
   uint64_t words[kWords] = {};
   if (text != nullptr) std::memcpy(words, text, strnlen(text, kKnobTextBytes - 1));
-  slot.begun.fetch_add(1, std::memory_order_relaxed);
-  std::atomic_thread_fence(std::memory_order_release);
-  slot.value.store(value, std::memory_order_relaxed);
-  for (int i = 0; i < kWords; ++i) slot.text[i].store(words[i], std::memory_order_relaxed);
-  slot.finished.fetch_add(1, std::memory_order_release);
-  slot.marked.store(true, std::memory_order_release);
+  // Sequentially consistent throughout: a reader that finds `begun` equal to
+  // the `finished` it saw first cannot have read a write that was half done.
+  slot.begun.fetch_add(1);
+  slot.value.store(value);
+  for (int i = 0; i < kWords; ++i) slot.text[i].store(words[i]);
+  slot.finished.fetch_add(1);
+  slot.marked.store(true);
 }
 
 bool ParameterHandOver::take(int32_t index, float& value, char* text) {
   if (index < 0 || index >= kSlots) return false;
   Slot& slot = slots_[index];
-  if (!slot.marked.exchange(false, std::memory_order_acquire)) return false;
-  const uint32_t finished = slot.finished.load(std::memory_order_acquire);
-  const float v = slot.value.load(std::memory_order_relaxed);
+  if (!slot.marked.exchange(false)) return false;
+  const uint32_t finished = slot.finished.load();
+  const float v = slot.value.load();
   uint64_t words[kWords];
-  for (int i = 0; i < kWords; ++i) words[i] = slot.text[i].load(std::memory_order_relaxed);
-  std::atomic_thread_fence(std::memory_order_acquire);
-  if (slot.begun.load(std::memory_order_relaxed) != finished) {
+  for (int i = 0; i < kWords; ++i) words[i] = slot.text[i].load();
+  if (slot.begun.load() != finished) {
     // A writer was busy meanwhile; it marks the slot again when it is done,
     // and the next idle takes its complete value.
-    slot.marked.store(true, std::memory_order_relaxed);
+    slot.marked.store(true);
     return false;
   }
   value = v;
@@ -42,7 +42,7 @@ bool ParameterHandOver::take(int32_t index, float& value, char* text) {
 }
 
 void ParameterHandOver::clear() {
-  for (Slot& slot : slots_) slot.marked.store(false, std::memory_order_relaxed);
+  for (Slot& slot : slots_) slot.marked.store(false);
 }
 
 }  // namespace gyrelle

@@ -1,6 +1,6 @@
 // Parameter values (and a knob's value text) handed from any host thread to
 // the panel's thread. A writer never waits, allocates or calls the kernel:
-// it fills one slot with relaxed atomic stores between two counters; the
+// it fills one slot with atomic stores between two counters; the
 // panel's thread takes a slot only when no write was in progress while it
 // read, and otherwise leaves it marked for the next idle.
 #pragma once

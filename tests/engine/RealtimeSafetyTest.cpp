@@ -2,128 +2,25 @@
 // This program replaces the allocation and locking functions to count their
 // use on the audio thread, and runs that thread under a seccomp filter that
 // traps every system call.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <linux/audit.h>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
 #include <pthread.h>
-#include <signal.h>
-#include <sys/prctl.h>
 #include <sys/syscall.h>
-#include <ucontext.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cerrno>
 #include <cmath>
-#include <cstddef>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
 #include "tests/support/LoadedPlugin.h"
-
-extern "C" {
-void* __libc_malloc(size_t);
-void* __libc_calloc(size_t, size_t);
-void* __libc_realloc(void*, size_t);
-void* __libc_memalign(size_t, size_t);
-void __libc_free(void*);
-}
-
-namespace {
-thread_local bool onAudioThread = false;
-std::atomic<int> allocations{0};
-std::atomic<int> frees{0};
-std::atomic<int> locks{0};
-std::atomic<int> syscallsTrapped{0};
-std::atomic<long> lastSyscall{-1};
-
-void noteAllocation() {
-  if (onAudioThread) ++allocations;
-}
-
-template <typename Function>
-Function next(const char* name) {
-  return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
-using MutexFunction = int (*)(pthread_mutex_t*);
-using RwFunction = int (*)(pthread_rwlock_t*);
-}  // namespace
-
-// The replaced lock functions find the real ones on first use.
-#define FORWARD_LOCK(Type, name, argument)                \
-  if (onAudioThread) ++locks;                             \
-  static const Type real = next<Type>(name);              \
-  return real(argument)
-
-extern "C" {
-void* malloc(size_t size) {
-  noteAllocation();
-  return __libc_malloc(size);
-}
-void* calloc(size_t count, size_t size) {
-  noteAllocation();
-  return __libc_calloc(count, size);
-}
-void* realloc(void* p, size_t size) {
-  noteAllocation();
-  return __libc_realloc(p, size);
-}
-void* memalign(size_t alignment, size_t size) {
-  noteAllocation();
-  return __libc_memalign(alignment, size);
-}
-void* aligned_alloc(size_t alignment, size_t size) {
-  noteAllocation();
-  return __libc_memalign(alignment, size);
-}
-int posix_memalign(void** out, size_t alignment, size_t size) {
-  noteAllocation();
-  *out = __libc_memalign(alignment, size);
-  return *out != nullptr ? 0 : ENOMEM;
-}
-void free(void* p) {
-  if (onAudioThread && p != nullptr) ++frees;
-  __libc_free(p);
-}
-int pthread_mutex_lock(pthread_mutex_t* m) { FORWARD_LOCK(MutexFunction, "pthread_mutex_lock", m); }
-int pthread_mutex_trylock(pthread_mutex_t* m) { FORWARD_LOCK(MutexFunction, "pthread_mutex_trylock", m); }
-int pthread_rwlock_rdlock(pthread_rwlock_t* l) { FORWARD_LOCK(RwFunction, "pthread_rwlock_rdlock", l); }
-int pthread_rwlock_wrlock(pthread_rwlock_t* l) { FORWARD_LOCK(RwFunction, "pthread_rwlock_wrlock", l); }
-}
+#include "tests/support/RealtimeGuard.h"
 
 namespace {
 
+using gyrelle::testing::countOnThisThread;
 using gyrelle::testing::Instance;
-
-void onTrappedSyscall(int, siginfo_t* info, void* context) {
-  ++syscallsTrapped;
-  lastSyscall = info->si_syscall;
-  static_cast<ucontext_t*>(context)->uc_mcontext.gregs[REG_RAX] = -ENOSYS;
-}
-
-// Traps every system call of the calling thread except those a thread needs to end.
-bool trapSystemCalls() {
-  struct sigaction action {};
-  action.sa_sigaction = &onTrappedSyscall;
-  action.sa_flags = SA_SIGINFO;
-  sigaction(SIGSYS, &action, nullptr);
-  static sock_filter filter[] = {
-      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_exit, 6, 0),
-      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_rt_sigreturn, 5, 0),
-      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_rt_sigprocmask, 4, 0),
-      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_madvise, 3, 0),
-      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_munmap, 2, 0),
-      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_futex, 1, 0),
-      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_TRAP),
-      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-  };
-  static sock_fprog program{static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
-  if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) return false;
-  return syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &program) == 0;
-}
+using gyrelle::testing::realtimeCounters;
+using gyrelle::testing::trapSystemCalls;
 
 // What a host's audio thread does: blocks of every size through both entries,
 // automation on the audio thread (structural changes included), hostile samples.
@@ -164,43 +61,44 @@ TEST_P(RealtimeSafety, TheAudioThreadAllocatesLocksAndCallsTheKernelNever) {
   AudioBuffers buffers;
   audioWork(instance.effect(), buffers);  // binds every lazily resolved symbol first
 
-  allocations = frees = locks = syscallsTrapped = 0;
+  realtimeCounters().reset();
   bool filtered = false;
   std::thread audio([&] {
     filtered = trapSystemCalls();
-    onAudioThread = true;
+    countOnThisThread(true);
     audioWork(instance.effect(), buffers);
-    onAudioThread = false;
+    countOnThisThread(false);
   });
   audio.join();
   ASSERT_TRUE(filtered);
-  EXPECT_EQ(allocations.load(), 0);
-  EXPECT_EQ(frees.load(), 0);
-  EXPECT_EQ(locks.load(), 0);
-  EXPECT_EQ(syscallsTrapped.load(), 0) << "last system call " << lastSyscall.load();
+  EXPECT_EQ(realtimeCounters().allocations.load(), 0);
+  EXPECT_EQ(realtimeCounters().frees.load(), 0);
+  EXPECT_EQ(realtimeCounters().locks.load(), 0);
+  EXPECT_EQ(realtimeCounters().syscallsTrapped.load(), 0)
+      << "last system call " << realtimeCounters().lastSyscall.load();
 }
 
 TEST(RealtimeSafetyProbe, TheCountersSeeWhatTheyMustSee) {
+  realtimeCounters().reset();
   std::thread probe([] {
-    onAudioThread = true;
+    countOnThisThread(true);
     void* volatile p = malloc(16);
     free(p);
     pthread_mutex_t m = PTHREAD_MUTEX_INITIALIZER;
     pthread_mutex_lock(&m);
     pthread_mutex_unlock(&m);
-    onAudioThread = false;
+    countOnThisThread(false);
   });
-  allocations = frees = locks = 0;
   probe.join();
-  EXPECT_GE(allocations.load(), 1);
-  EXPECT_GE(locks.load(), 1);
+  EXPECT_GE(realtimeCounters().allocations.load(), 1);
+  EXPECT_GE(realtimeCounters().locks.load(), 1);
   std::thread trapped([] {
     trapSystemCalls();
     syscall(SYS_getpid);
   });
-  syscallsTrapped = 0;
+  realtimeCounters().syscallsTrapped = 0;
   trapped.join();
-  EXPECT_EQ(syscallsTrapped.load(), 1);
+  EXPECT_EQ(realtimeCounters().syscallsTrapped.load(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, RealtimeSafety, ::testing::Values("gyrelle-mono", "gyrelle-stereo"),
