@@ -194,9 +194,11 @@ TextExtent measurePanelText(PanelFontId id, int32_t size, const char* text) {
   if (face == nullptr) return extent;
   extent.ascent = face->ascent;
   extent.descent = face->descent;
+  int64_t width = 0;
   for (const char* c = text; c != nullptr && *c != 0; ++c) {
-    extent.width += face->glyphs[uint8_t(*c)]->advance;
+    width += face->glyphs[uint8_t(*c)]->advance;
   }
+  extent.width = int32_t(std::min<int64_t>(width, 1 << 24));  // far wider than any surface
   return extent;
 }
 

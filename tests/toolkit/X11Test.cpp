@@ -379,9 +379,11 @@ TEST_F(X11, ALostConnectionNeverEndsOrHangsTheProcess) {
   request.entries = entries;
   request.count = 1;
   EXPECT_EQ(frame->runPopup(request), kPopupNone);
-  // The slider's drag loop ends at once: the buttons read as released.
-  Canvas canvas(frame.get(), &w->surface(), w);
-  scene.slider->onMouseDown(canvas, PanelPoint{168, 69});
+  {
+    // The slider's drag loop ends at once: the buttons read as released.
+    Canvas canvas(frame.get(), &w->surface(), w);
+    scene.slider->onMouseDown(canvas, PanelPoint{168, 69});
+  }
   frame.reset();
 }
 
