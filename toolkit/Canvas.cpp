@@ -77,7 +77,7 @@ void Canvas::setTextColour(PanelColour colour) {
 void Canvas::selectFont(PanelFontId id, int32_t size) {
   if (id < 0 || id >= kNumPanelFonts) id = 0;
   fontId_ = id;
-  fontSize_ = size != 0 ? size : panelFontSpec(id).defaultSize;
+  fontSize_ = size != 0 ? size : panelFontInfo(id).defaultSize;
   if (surface_ != nullptr) surface_->state().font = SurfaceFont{fontId_, fontSize_};
 }
 
@@ -140,7 +140,7 @@ void Canvas::drawText(const char* text, const PanelRect& r, bool opaque, int32_t
   state.opaqueBackground = opaque;
   if (text == nullptr) text = "";
   PanelFontId id = state.font.id;
-  int32_t size = state.font.size != 0 ? state.font.size : panelFontSpec(id).defaultSize;
+  int32_t size = state.font.size != 0 ? state.font.size : panelFontInfo(id).defaultSize;
   // Far-off rectangles are pulled in to where no arithmetic can overflow; no
   // visible pixel changes, since surfaces are far smaller than the bound.
   auto near = [](int32_t v) { return std::clamp<int32_t>(v, -(1 << 20), 1 << 20); };

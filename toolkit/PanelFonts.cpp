@@ -16,7 +16,7 @@ namespace gyrelle {
 
 namespace {
 
-const PanelFontSpec kFontTable[kNumPanelFonts] = {
+const PanelFontInfo kFontTable[kNumPanelFonts] = {
     {"Arial", 12, 700, false}, {"Arial", 18, 400, false}, {"Arial", 14, 400, false},
     {"Arial", 12, 400, false}, {"Arial", 11, 400, false}, {"Small Fonts", 9, 400, false},
     {"Symbol", 13, 400, true},
@@ -184,7 +184,7 @@ int32_t usableSize(int32_t size) {
 
 }  // namespace
 
-const PanelFontSpec& panelFontSpec(PanelFontId id) {
+const PanelFontInfo& panelFontInfo(PanelFontId id) {
   return kFontTable[(id < 0 || id >= kNumPanelFonts) ? 0 : id];
 }
 

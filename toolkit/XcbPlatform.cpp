@@ -1,10 +1,9 @@
 #include "toolkit/XcbPlatform.h"
 
-#include <poll.h>
-#include <time.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -322,9 +321,9 @@ class XcbPlatform : public PanelPlatform {
   }
 
   uint32_t tickCount() override {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return uint32_t(uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u);
+    // The monotonic clock, in milliseconds, wrapping as a 32-bit tick count does.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
   }
 };
 
