@@ -86,6 +86,7 @@ class HeadlessWindow : public PanelWindow, private SurfacePresenter {
   PanelRect lastPresented_{0, 0, 0, 0};
 };
 
+// Owned by the test, used on the test's thread; tracks the windows it made.
 class HeadlessPlatform : public PanelPlatform {
  public:
   HeadlessPlatform();
