@@ -89,6 +89,20 @@ class XServer {
   void moveTo(PanelPoint p) { fake(XCB_MOTION_NOTIFY, 0, int16_t(p.h), int16_t(p.v)); }
   void press(uint8_t button) { fake(XCB_BUTTON_PRESS, button); }
   void release(uint8_t button) { fake(XCB_BUTTON_RELEASE, button); }
+  // True while an override-redirect window (the popup) is shown on the root.
+  bool popupShown() {
+    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, screen->root), nullptr);
+    if (tree == nullptr) return false;
+    bool shown = false;
+    const xcb_window_t* kids = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+      auto* a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, kids[i]), nullptr);
+      if (a != nullptr && a->override_redirect && a->map_state == XCB_MAP_STATE_VIEWABLE) shown = true;
+      std::free(a);
+    }
+    std::free(tree);
+    return shown;
+  }
   void click(PanelPoint p, uint8_t button) {
     moveTo(p);
     press(button);
@@ -164,6 +178,20 @@ Scene populate(PanelFrame& frame, Redrawer& listener) {
   return s;
 }
 
+// Counts the idle steps that tracking loops run (any thread may read it).
+class TrackingHost : public PanelIdleHost {
+ public:
+  void idleWhileTracking() override { ++calls; }
+  std::atomic<int> calls{0};
+};
+
+// Waits (on a helper thread) until `done`, at most `ms` milliseconds.
+bool waitFor(const std::function<bool()>& done, int ms = 5000) {
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  while (!done() && Clock::now() < end) sleepMs(5);
+  return done();
+}
+
 // Pumps the frame until `done` or the time runs out.
 bool pumpUntil(PanelFrame& frame, const std::function<bool()>& done, int ms = 5000) {
   const auto end = Clock::now() + std::chrono::milliseconds(ms);
@@ -182,7 +210,7 @@ class X11 : public ::testing::Test {
     parent = x.makeParent(100, 80, 400, 300);
   }
   std::unique_ptr<PanelFrame> openPanel(Scene& scene, xcb_window_t in = 0) {
-    auto frame = std::make_unique<PanelFrame>(PanelRect{0, 0, kW, kH}, in ? in : parent, nullptr);
+    auto frame = std::make_unique<PanelFrame>(PanelRect{0, 0, kW, kH}, in ? in : parent, &host);
     scene = populate(*frame, listener);
     EXPECT_NE(frame->window(), 0u);
     EXPECT_TRUE(pumpUntil(*frame, [&] { return !frame->notPaintedYet(); }));
@@ -194,6 +222,7 @@ class X11 : public ::testing::Test {
   }
 
   XServer x;
+  TrackingHost host;
   xcb_window_t parent = 0;
   Redrawer listener;
 };
@@ -260,12 +289,12 @@ TEST_F(X11, ARealDragMovesTheSliderHandle) {
     XServer own;  // XTest from this thread on its own connection
     own.moveTo(grab);
     own.press(1);
-    sleepMs(300);
+    waitFor([&] { return host.calls.load() > 0; });  // the drag loop has started
     for (int i = 1; i <= 5; ++i) {
       own.moveTo(PanelPoint{grab.h, grab.v + (target.v - grab.v) * i / 5});
       sleepMs(40);
     }
-    sleepMs(300);
+    sleepMs(100);
     own.release(1);
     finished = true;
   });
@@ -289,7 +318,8 @@ TEST_F(X11, ThePopupMenuChoosesWithARealClickAndEscapeCloses) {
   std::thread hand([&] {
     XServer own;
     own.click(menuAt, 1);
-    sleepMs(400);
+    waitFor([&] { return own.popupShown(); });
+    sleepMs(50);  // and has grabbed the pointer
     own.moveTo(third);
     sleepMs(100);
     own.click(third, 1);
@@ -306,10 +336,11 @@ TEST_F(X11, ThePopupMenuChoosesWithARealClickAndEscapeCloses) {
   std::thread escape([&] {
     XServer own;
     own.click(menuAt, 1);
-    sleepMs(400);
+    waitFor([&] { return own.popupShown(); });
+    sleepMs(50);
     own.fake(XCB_KEY_PRESS, 9);  // Escape on the server's default keyboard map
     own.fake(XCB_KEY_RELEASE, 9);
-    sleepMs(200);
+    waitFor([&] { return !own.popupShown(); });
     own.click(at(*frame, 30, 30), 1);  // the panel answers again afterwards
   });
   const bool back = pumpUntil(*frame, [&] { return scene.pad->presses.size() == 1; }, 10000);
