@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -141,7 +142,7 @@ class XcbWindow : public PanelWindow, private SurfacePresenter {
     context.panelEvent = [this, &events](xcb_generic_event_t* event, bool& exposed) {
       handle(event, events, exposed, true);
     };
-    context.panelGone = [this] { return destroyed_; };
+    context.panelGone = [this] { return destroyed_.load(); };
     bool exposed = false;
     const int32_t chosen = runXcbPopup(context, request, exposed);
     // Presses of the panel queued while the popup closed are the closing click: dropped.
@@ -251,7 +252,7 @@ class XcbWindow : public PanelWindow, private SurfacePresenter {
   PanelSurface surface_;
   std::vector<uint32_t> scratch_;
   size_t maxRequestBytes_ = 0;
-  bool destroyed_ = false;
+  std::atomic<bool> destroyed_{false};  // set on the window's thread, read by presenting threads
   int32_t pressState_ = -1;  // the state of the press being handled, until first read
   std::mutex mutex_;  // present may come from a host thread other than the window's
 };
