@@ -148,10 +148,11 @@ void Canvas::drawText(const char* text, const PanelRect& r, bool opaque, int32_t
   if (alignment != AlignCentre && alignment != AlignRight) box.left += 1;
   const TextExtent extent = measurePanelText(id, size, text);
   const int32_t cellHeight = extent.ascent + extent.descent;
-  const int32_t top = (box.top + box.bottom - cellHeight) / 2;
+  // Half of the spare room, rounded toward zero, as a text line is centred.
+  const int32_t top = box.top + (box.height() - cellHeight) / 2;
   int32_t x = box.left;
   if (alignment == AlignCentre) {
-    x = (box.left + box.right - extent.width) / 2;
+    x = box.left + (box.width() - extent.width) / 2;
   } else if (alignment == AlignRight) {
     x = box.right - extent.width;
   }
