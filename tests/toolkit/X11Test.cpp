@@ -103,6 +103,18 @@ class XServer {
     std::free(tree);
     return shown;
   }
+  // The first keycode of a modifier (0 shift, 2 control, 3 mod1) on this server.
+  uint8_t modifierKey(int modifier) {
+    auto* map = xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr);
+    if (map == nullptr) return 0;
+    const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(map);
+    uint8_t code = 0;
+    for (int i = 0; i < map->keycodes_per_modifier && code == 0; ++i) {
+      code = codes[modifier * map->keycodes_per_modifier + i];
+    }
+    std::free(map);
+    return code;
+  }
   void click(PanelPoint p, uint8_t button) {
     moveTo(p);
     press(button);
@@ -275,6 +287,18 @@ TEST_F(X11, RealLeftAndRightClicksReachTheWidgetUnderThem) {
   EXPECT_EQ(scene.pad->buttons[1], MouseRight);
   pumpUntil(*frame, [] { return false; }, 100);
   EXPECT_EQ(scene.pad->presses.size(), 2u);
+  // Held modifiers come with the buttons: shift 8, alt 32.
+  struct Case { int modifier; int32_t bits; };
+  for (const Case& m : {Case{0, ModShift}, Case{3, ModAlt}, Case{2, ModControl}}) {
+    const uint8_t key = x.modifierKey(m.modifier);
+    ASSERT_NE(key, 0) << m.modifier;
+    const size_t before = scene.pad->presses.size();
+    x.fake(XCB_KEY_PRESS, key);
+    x.click(at(*frame, 20, 20), 1);
+    x.fake(XCB_KEY_RELEASE, key);
+    ASSERT_TRUE(pumpUntil(*frame, [&] { return scene.pad->presses.size() == before + 1; }));
+    EXPECT_EQ(scene.pad->buttons.back(), MouseLeft | m.bits) << m.modifier;
+  }
   EXPECT_EQ(scene.backdrop->presses.size(), 0u);
 }
 
