@@ -14,7 +14,7 @@ struct DecodedBmp {
   std::vector<uint32_t> pixels;
 };
 
-// False (and `out` left empty) for anything malformed, compressed or larger
+// Any thread; touches only `out`. False (and `out` left empty) for anything malformed, compressed or larger
 // than 8192 pixels on a side.
 bool decodeBmp(const uint8_t* data, size_t size, DecodedBmp& out);
 

@@ -77,7 +77,7 @@ void Canvas::setTextColour(PanelColour colour) {
 void Canvas::selectFont(PanelFontId id, int32_t size) {
   if (id < 0 || id >= kNumPanelFonts) id = 0;
   fontId_ = id;
-  fontSize_ = size != 0 ? size : panelFontSpec(id).defaultSize;
+  fontSize_ = size != 0 ? size : panelFontInfo(id).defaultSize;
   if (surface_ != nullptr) surface_->state().font = SurfaceFont{fontId_, fontSize_};
 }
 
@@ -140,24 +140,26 @@ void Canvas::drawText(const char* text, const PanelRect& r, bool opaque, int32_t
   state.opaqueBackground = opaque;
   if (text == nullptr) text = "";
   PanelFontId id = state.font.id;
-  int32_t size = state.font.size != 0 ? state.font.size : panelFontSpec(id).defaultSize;
-  PanelRect box = r;
+  int32_t size = state.font.size != 0 ? state.font.size : panelFontInfo(id).defaultSize;
+  // Far-off rectangles are pulled in to where no arithmetic can overflow; no
+  // visible pixel changes, since surfaces are far smaller than the bound.
+  auto near = [](int32_t v) { return std::clamp<int32_t>(v, -(1 << 20), 1 << 20); };
+  PanelRect box{near(r.left), near(r.top), near(r.right), near(r.bottom)};
   if (alignment != AlignCentre && alignment != AlignRight) box.left += 1;
   const TextExtent extent = measurePanelText(id, size, text);
   const int32_t cellHeight = extent.ascent + extent.descent;
-  const int32_t top = int32_t((int64_t(box.top) + box.bottom - cellHeight) / 2);
-  int64_t x = box.left;
+  // Half of the spare room, rounded toward zero, as a text line is centred.
+  const int32_t top = box.top + (box.height() - cellHeight) / 2;
+  int32_t x = box.left;
   if (alignment == AlignCentre) {
-    x = (int64_t(box.left) + box.right - extent.width) / 2;
+    x = box.left + (box.width() - extent.width) / 2;
   } else if (alignment == AlignRight) {
-    x = int64_t(box.right) - extent.width;
+    x = box.right - extent.width;
   }
-  x = std::clamp<int64_t>(x, INT32_MIN / 2, INT32_MAX / 2);
   if (opaque && extent.width > 0) {
-    const int64_t x1 = std::min<int64_t>(x + extent.width, box.right);
-    const int32_t y1 = std::min(top + cellHeight, box.bottom);
-    raster::fillBox(*surface_, int32_t(std::max<int64_t>(x, box.left)), std::max(top, box.top),
-                    int32_t(x1), y1, colourPixel(state.backColour));
+    raster::fillBox(*surface_, std::max(x, box.left), std::max(top, box.top),
+                    std::min(x + extent.width, box.right), std::min(top + cellHeight, box.bottom),
+                    colourPixel(state.backColour));
   }
   drawPanelText(*surface_, id, size, text, int32_t(x), top + extent.ascent, box,
                 colourPixel(state.textColour));

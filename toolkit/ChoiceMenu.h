@@ -1,6 +1,7 @@
 // A text box showing the current one of a list of entries; a left click
 // opens a popup of all entries and the chosen one becomes current. An entry
-// that is exactly "-" is a separator and can never be current.
+// that is exactly "-" is a separator and can never be current. Used on the
+// panel window's thread; the popup's loop runs nested inside a press.
 #pragma once
 
 #include <cstdint>

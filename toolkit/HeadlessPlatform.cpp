@@ -97,6 +97,71 @@ bool HeadlessWindow::writePpm(const std::string& path) const {
   return std::fclose(file) == 0;
 }
 
+namespace {
+
+uint32_t crc32(const uint8_t* data, size_t n, uint32_t crc = 0) {
+  crc = ~crc;
+  for (size_t i = 0; i < n; ++i) {
+    crc ^= data[i];
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void put32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(v >> shift));
+}
+
+void chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& body) {
+  put32(out, uint32_t(body.size()));
+  std::vector<uint8_t> typed(type, type + 4);
+  typed.insert(typed.end(), body.begin(), body.end());
+  out.insert(out.end(), typed.begin(), typed.end());
+  put32(out, crc32(typed.data(), typed.size()));
+}
+
+}  // namespace
+
+bool HeadlessWindow::writePng(const std::string& path) const {
+  // Rows of RGB, each after filter byte 0, in stored (uncompressed) deflate blocks.
+  std::vector<uint8_t> raw;
+  raw.reserve(size_t(height()) * (size_t(width()) * 3 + 1));
+  for (int32_t y = 0; y < height(); ++y) {
+    raw.push_back(0);
+    for (int32_t x = 0; x < width(); ++x) {
+      const uint32_t p = pixel(x, y);
+      raw.insert(raw.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
+    }
+  }
+  std::vector<uint8_t> z = {0x78, 0x01};
+  size_t at = 0;
+  do {
+    const size_t n = std::min<size_t>(65535, raw.size() - at);
+    z.push_back(at + n == raw.size() ? 1 : 0);
+    z.insert(z.end(), {uint8_t(n), uint8_t(n >> 8), uint8_t(~n), uint8_t(~n >> 8)});
+    z.insert(z.end(), raw.begin() + std::ptrdiff_t(at), raw.begin() + std::ptrdiff_t(at + n));
+    at += n;
+  } while (at < raw.size());
+  uint32_t a = 1, b = 0;
+  for (uint8_t byte : raw) {
+    a = (a + byte) % 65521;
+    b = (b + a) % 65521;
+  }
+  put32(z, (b << 16) | a);
+  std::vector<uint8_t> header;
+  put32(header, uint32_t(width()));
+  put32(header, uint32_t(height()));
+  header.insert(header.end(), {8, 2, 0, 0, 0});
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  chunk(png, "IHDR", header);
+  chunk(png, "IDAT", z);
+  chunk(png, "IEND", {});
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
+  return std::fclose(file) == 0 && written;
+}
+
 HeadlessPlatform::HeadlessPlatform() = default;
 
 HeadlessPlatform::~HeadlessPlatform() = default;

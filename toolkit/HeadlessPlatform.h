@@ -40,8 +40,10 @@ class HeadlessWindow : public PanelWindow, private SurfacePresenter {
   uint32_t pixel(int32_t x, int32_t y) const { return surface_.pixel(x, y); }
   int32_t width() const { return surface_.width(); }
   int32_t height() const { return surface_.height(); }
-  // Writes the window's pixels as a binary PPM picture; false on failure.
+  // Writes the window's pixels as a binary PPM or an (uncompressed) PNG
+  // picture; false on failure.
   bool writePpm(const std::string& path) const;
+  bool writePng(const std::string& path) const;
   uintptr_t parent() const { return parent_; }
   const std::string& className() const { return className_; }
   // How many times a changed region was presented, and the last one.
@@ -84,6 +86,7 @@ class HeadlessWindow : public PanelWindow, private SurfacePresenter {
   PanelRect lastPresented_{0, 0, 0, 0};
 };
 
+// Owned by the test, used on the test's thread; tracks the windows it made.
 class HeadlessPlatform : public PanelPlatform {
  public:
   HeadlessPlatform();

@@ -16,7 +16,7 @@ namespace gyrelle {
 
 namespace {
 
-const PanelFontSpec kFontTable[kNumPanelFonts] = {
+const PanelFontInfo kFontTable[kNumPanelFonts] = {
     {"Arial", 12, 700, false}, {"Arial", 18, 400, false}, {"Arial", 14, 400, false},
     {"Arial", 12, 400, false}, {"Arial", 11, 400, false}, {"Small Fonts", 9, 400, false},
     {"Symbol", 13, 400, true},
@@ -184,7 +184,7 @@ int32_t usableSize(int32_t size) {
 
 }  // namespace
 
-const PanelFontSpec& panelFontSpec(PanelFontId id) {
+const PanelFontInfo& panelFontInfo(PanelFontId id) {
   return kFontTable[(id < 0 || id >= kNumPanelFonts) ? 0 : id];
 }
 
@@ -194,9 +194,11 @@ TextExtent measurePanelText(PanelFontId id, int32_t size, const char* text) {
   if (face == nullptr) return extent;
   extent.ascent = face->ascent;
   extent.descent = face->descent;
+  int64_t width = 0;
   for (const char* c = text; c != nullptr && *c != 0; ++c) {
-    extent.width += face->glyphs[uint8_t(*c)]->advance;
+    width += face->glyphs[uint8_t(*c)]->advance;
   }
+  extent.width = int32_t(std::min<int64_t>(width, 1 << 24));  // far wider than any surface
   return extent;
 }
 

@@ -12,6 +12,7 @@
 namespace gyrelle {
 
 // What the panel window's queued events turn into; PanelFrame implements it.
+// Called on the panel window's thread, from inside pumpEvents or a popup.
 class PanelWindowEvents {
  public:
   virtual ~PanelWindowEvents() = default;
@@ -30,7 +31,9 @@ struct PanelPopupRequest {
 
 constexpr int32_t kPopupNone = -1;
 
-// One panel child window with its own pixel surface.
+// One panel child window with its own pixel surface. Its operations run on
+// the panel window's thread and touch only this window's connection and
+// surface; presenting (through the surface) may also come from a host thread.
 class PanelWindow {
  public:
   virtual ~PanelWindow() = default;
@@ -53,6 +56,8 @@ class PanelWindow {
   virtual int32_t popupMenu(const PanelPopupRequest& request, PanelWindowEvents& events) = 0;
 };
 
+// Creates panel windows (on the thread that creates the frame) and tells
+// the time (any thread). Holds no per-window state.
 class PanelPlatform {
  public:
   virtual ~PanelPlatform() = default;

@@ -46,6 +46,7 @@ class SurfacePresenter {
   virtual void present(const PanelSurface& surface, const PanelRect& region) = 0;
 };
 
+// Used by one thread at a time: the one whose canvas draws on it.
 class PanelSurface {
  public:
   // Sizes below 0 become 0; each side is limited to kMaxSide pixels.

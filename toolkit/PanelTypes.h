@@ -75,7 +75,7 @@ constexpr PanelFontId kFontSmall9 = 5;
 constexpr PanelFontId kFontSymbol13 = 6;
 constexpr int kNumPanelFonts = 7;
 
-struct PanelFontSpec {
+struct PanelFontInfo {
   const char* faceName;
   int32_t defaultSize;  // pixels: the height of the characters themselves
   int32_t weight;       // 400 normal, 700 bold
@@ -83,7 +83,7 @@ struct PanelFontSpec {
 };
 
 // The fixed font table, indexed by PanelFontId.
-const PanelFontSpec& panelFontSpec(PanelFontId id);
+const PanelFontInfo& panelFontInfo(PanelFontId id);
 
 // Bits of readMouseButtons: the live buttons and modifier keys.
 constexpr int32_t MouseLeft = 1;

@@ -34,7 +34,7 @@ PopupLayout layoutPopup(const PanelPopupRequest& request) {
     layout.items.push_back(PanelRect{2, y, 0, y + h});
     y += h;
     if (!isPopupSeparator(entry)) {
-      widest = std::max(widest, measurePanelText(kFont, panelFontSpec(kFont).defaultSize, entry).width);
+      widest = std::max(widest, measurePanelText(kFont, panelFontInfo(kFont).defaultSize, entry).width);
     }
   }
   layout.width = std::clamp(kTextLeft + widest + kTextRight, kMinWidth, kMaxWidth);

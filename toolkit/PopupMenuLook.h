@@ -10,6 +10,7 @@
 
 namespace gyrelle {
 
+// Pure functions of the request, called on the panel window's thread.
 struct PopupLayout {
   int32_t width = 0;
   int32_t height = 0;

@@ -6,6 +6,8 @@
 
 #include "toolkit/PanelSurface.h"
 
+// Each call runs on the thread drawing on `s` and touches only its pixels
+// and changed region.
 namespace gyrelle::raster {
 
 // Fills columns x0..x1-1 and rows y0..y1-1.

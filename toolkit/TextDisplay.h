@@ -1,6 +1,8 @@
 // A box with one line of text: filled or bitmap background, optional
 // outline or bevel, text in a chosen font, colour and alignment, optionally
 // with a drop shadow. By default it shows its value with two decimals.
+// Used on the panel window's thread (drawn from a host thread only through
+// redrawNow); it touches only its own fields and the canvas it is given.
 #pragma once
 
 #include <cstdint>

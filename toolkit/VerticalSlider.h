@@ -1,6 +1,8 @@
 // A value 0..1 shown as a handle picture moving up and down over a
 // background picture, dragged by its handle (shift: fine mode), reset to the
-// default value with alt + click.
+// default value with alt + click. Used on the panel window's thread; its
+// drag loop keeps that thread until the button is let go, running the
+// frame's idle host meanwhile.
 #pragma once
 
 #include <cstdint>

@@ -1,10 +1,10 @@
 #include "toolkit/XcbPlatform.h"
 
-#include <poll.h>
-#include <time.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -142,7 +142,7 @@ class XcbWindow : public PanelWindow, private SurfacePresenter {
     context.panelEvent = [this, &events](xcb_generic_event_t* event, bool& exposed) {
       handle(event, events, exposed, true);
     };
-    context.panelGone = [this] { return destroyed_; };
+    context.panelGone = [this] { return destroyed_.load(); };
     bool exposed = false;
     const int32_t chosen = runXcbPopup(context, request, exposed);
     // Presses of the panel queued while the popup closed are the closing click: dropped.
@@ -252,7 +252,7 @@ class XcbWindow : public PanelWindow, private SurfacePresenter {
   PanelSurface surface_;
   std::vector<uint32_t> scratch_;
   size_t maxRequestBytes_ = 0;
-  bool destroyed_ = false;
+  std::atomic<bool> destroyed_{false};  // set on the window's thread, read by presenting threads
   int32_t pressState_ = -1;  // the state of the press being handled, until first read
   std::mutex mutex_;  // present may come from a host thread other than the window's
 };
@@ -322,9 +322,9 @@ class XcbPlatform : public PanelPlatform {
   }
 
   uint32_t tickCount() override {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return uint32_t(uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u);
+    // The monotonic clock, in milliseconds, wrapping as a 32-bit tick count does.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
   }
 };
 

@@ -45,6 +45,9 @@ TEST(Bitmaps, ResourceIdsCompareTheirLow16Bits) {
   EXPECT_NE(findPanelResource(kRgb), nullptr);
   EXPECT_EQ(findPanelResource(kRgb + 0x10000), findPanelResource(kRgb));
   EXPECT_EQ(findPanelResource(12345), nullptr);
+  // Embedded in a static library that nothing refers to by name: still there.
+  ASSERT_NE(findPanelResource(903), nullptr);
+  EXPECT_EQ(findPanelResource(903)->size, findPanelResource(kPal8)->size);
 }
 
 TEST(Bitmaps, MalformedDataIsRefused) {

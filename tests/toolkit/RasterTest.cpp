@@ -222,10 +222,10 @@ TEST(CanvasState, SelectFontFollowsTheTable) {
     EXPECT_EQ(canvas.fontId(), c.wantId) << c.id;
     EXPECT_EQ(canvas.fontSize(), c.wantSize) << c.id;
   }
-  EXPECT_EQ(panelFontSpec(0).weight, 700);
-  EXPECT_EQ(panelFontSpec(3).weight, 400);
-  EXPECT_STREQ(panelFontSpec(5).faceName, "Small Fonts");
-  EXPECT_STREQ(panelFontSpec(42).faceName, "Arial");
+  EXPECT_EQ(panelFontInfo(0).weight, 700);
+  EXPECT_EQ(panelFontInfo(3).weight, 400);
+  EXPECT_STREQ(panelFontInfo(5).faceName, "Small Fonts");
+  EXPECT_STREQ(panelFontInfo(42).faceName, "Arial");
 }
 
 TEST_F(HeadlessTest, OffscreenCanvasesStartBlackOrWithTheirColourAndBlitOneBlock) {

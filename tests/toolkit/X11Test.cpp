@@ -89,6 +89,32 @@ class XServer {
   void moveTo(PanelPoint p) { fake(XCB_MOTION_NOTIFY, 0, int16_t(p.h), int16_t(p.v)); }
   void press(uint8_t button) { fake(XCB_BUTTON_PRESS, button); }
   void release(uint8_t button) { fake(XCB_BUTTON_RELEASE, button); }
+  // True while an override-redirect window (the popup) is shown on the root.
+  bool popupShown() {
+    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, screen->root), nullptr);
+    if (tree == nullptr) return false;
+    bool shown = false;
+    const xcb_window_t* kids = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+      auto* a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, kids[i]), nullptr);
+      if (a != nullptr && a->override_redirect && a->map_state == XCB_MAP_STATE_VIEWABLE) shown = true;
+      std::free(a);
+    }
+    std::free(tree);
+    return shown;
+  }
+  // The first keycode of a modifier (0 shift, 2 control, 3 mod1) on this server.
+  uint8_t modifierKey(int modifier) {
+    auto* map = xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr);
+    if (map == nullptr) return 0;
+    const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(map);
+    uint8_t code = 0;
+    for (int i = 0; i < map->keycodes_per_modifier && code == 0; ++i) {
+      code = codes[modifier * map->keycodes_per_modifier + i];
+    }
+    std::free(map);
+    return code;
+  }
   void click(PanelPoint p, uint8_t button) {
     moveTo(p);
     press(button);
@@ -164,6 +190,20 @@ Scene populate(PanelFrame& frame, Redrawer& listener) {
   return s;
 }
 
+// Counts the idle steps that tracking loops run (any thread may read it).
+class TrackingHost : public PanelIdleHost {
+ public:
+  void idleWhileTracking() override { ++calls; }
+  std::atomic<int> calls{0};
+};
+
+// Waits (on a helper thread) until `done`, at most `ms` milliseconds.
+bool waitFor(const std::function<bool()>& done, int ms = 5000) {
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  while (!done() && Clock::now() < end) sleepMs(5);
+  return done();
+}
+
 // Pumps the frame until `done` or the time runs out.
 bool pumpUntil(PanelFrame& frame, const std::function<bool()>& done, int ms = 5000) {
   const auto end = Clock::now() + std::chrono::milliseconds(ms);
@@ -182,7 +222,7 @@ class X11 : public ::testing::Test {
     parent = x.makeParent(100, 80, 400, 300);
   }
   std::unique_ptr<PanelFrame> openPanel(Scene& scene, xcb_window_t in = 0) {
-    auto frame = std::make_unique<PanelFrame>(PanelRect{0, 0, kW, kH}, in ? in : parent, nullptr);
+    auto frame = std::make_unique<PanelFrame>(PanelRect{0, 0, kW, kH}, in ? in : parent, &host);
     scene = populate(*frame, listener);
     EXPECT_NE(frame->window(), 0u);
     EXPECT_TRUE(pumpUntil(*frame, [&] { return !frame->notPaintedYet(); }));
@@ -194,6 +234,7 @@ class X11 : public ::testing::Test {
   }
 
   XServer x;
+  TrackingHost host;
   xcb_window_t parent = 0;
   Redrawer listener;
 };
@@ -246,6 +287,18 @@ TEST_F(X11, RealLeftAndRightClicksReachTheWidgetUnderThem) {
   EXPECT_EQ(scene.pad->buttons[1], MouseRight);
   pumpUntil(*frame, [] { return false; }, 100);
   EXPECT_EQ(scene.pad->presses.size(), 2u);
+  // Held modifiers come with the buttons: shift 8, alt 32.
+  struct Case { int modifier; int32_t bits; };
+  for (const Case& m : {Case{0, ModShift}, Case{3, ModAlt}, Case{2, ModControl}}) {
+    const uint8_t key = x.modifierKey(m.modifier);
+    ASSERT_NE(key, 0) << m.modifier;
+    const size_t before = scene.pad->presses.size();
+    x.fake(XCB_KEY_PRESS, key);
+    x.click(at(*frame, 20, 20), 1);
+    x.fake(XCB_KEY_RELEASE, key);
+    ASSERT_TRUE(pumpUntil(*frame, [&] { return scene.pad->presses.size() == before + 1; }));
+    EXPECT_EQ(scene.pad->buttons.back(), MouseLeft | m.bits) << m.modifier;
+  }
   EXPECT_EQ(scene.backdrop->presses.size(), 0u);
 }
 
@@ -260,12 +313,12 @@ TEST_F(X11, ARealDragMovesTheSliderHandle) {
     XServer own;  // XTest from this thread on its own connection
     own.moveTo(grab);
     own.press(1);
-    sleepMs(300);
+    waitFor([&] { return host.calls.load() > 0; });  // the drag loop has started
     for (int i = 1; i <= 5; ++i) {
       own.moveTo(PanelPoint{grab.h, grab.v + (target.v - grab.v) * i / 5});
       sleepMs(40);
     }
-    sleepMs(300);
+    sleepMs(100);
     own.release(1);
     finished = true;
   });
@@ -289,7 +342,8 @@ TEST_F(X11, ThePopupMenuChoosesWithARealClickAndEscapeCloses) {
   std::thread hand([&] {
     XServer own;
     own.click(menuAt, 1);
-    sleepMs(400);
+    waitFor([&] { return own.popupShown(); });
+    sleepMs(50);  // and has grabbed the pointer
     own.moveTo(third);
     sleepMs(100);
     own.click(third, 1);
@@ -306,10 +360,11 @@ TEST_F(X11, ThePopupMenuChoosesWithARealClickAndEscapeCloses) {
   std::thread escape([&] {
     XServer own;
     own.click(menuAt, 1);
-    sleepMs(400);
+    waitFor([&] { return own.popupShown(); });
+    sleepMs(50);
     own.fake(XCB_KEY_PRESS, 9);  // Escape on the server's default keyboard map
     own.fake(XCB_KEY_RELEASE, 9);
-    sleepMs(200);
+    waitFor([&] { return !own.popupShown(); });
     own.click(at(*frame, 30, 30), 1);  // the panel answers again afterwards
   });
   const bool back = pumpUntil(*frame, [&] { return scene.pad->presses.size() == 1; }, 10000);
@@ -379,9 +434,11 @@ TEST_F(X11, ALostConnectionNeverEndsOrHangsTheProcess) {
   request.entries = entries;
   request.count = 1;
   EXPECT_EQ(frame->runPopup(request), kPopupNone);
-  // The slider's drag loop ends at once: the buttons read as released.
-  Canvas canvas(frame.get(), &w->surface(), w);
-  scene.slider->onMouseDown(canvas, PanelPoint{168, 69});
+  {
+    // The slider's drag loop ends at once: the buttons read as released.
+    Canvas canvas(frame.get(), &w->surface(), w);
+    scene.slider->onMouseDown(canvas, PanelPoint{168, 69});
+  }
   frame.reset();
 }
 
