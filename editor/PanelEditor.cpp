@@ -92,6 +92,9 @@ bool PanelEditor::onPanelThread() const {
 }
 
 intptr_t PanelEditor::openEditor(void* parent) {
+  // From a host callback made while the panel handles its own events, the
+  // panel in use cannot be replaced.
+  if (idleDepth_ > 0) return 0;
   if (frame != nullptr) closeEditor();  // hosts do not always pair open and close
   GuiEditor::openEditor(parent);
   panelThread_.store(std::this_thread::get_id(), std::memory_order_release);
@@ -160,6 +163,13 @@ void PanelEditor::buildWidgets() {
 
 void PanelEditor::closeEditor() {
   if (frame == nullptr && viewGroups_ == nullptr) return;  // nothing is open
+  if (idleDepth_ > 0) {
+    // A host callback (automation, host idle) inside the panel's own event
+    // handling: the widgets on the stack must outlive it.
+    closeDeferred_ = true;
+    return;
+  }
+  closeDeferred_ = false;
   open_ = false;
   acceptsHandOver_.store(false, std::memory_order_release);
   delete frame;  // destroys the widgets in it and its window
@@ -188,7 +198,10 @@ void PanelEditor::closeEditor() {
 
 void PanelEditor::editorIdle() {
   if (frame != nullptr) takeHandedOver();
+  ++idleDepth_;
   GuiEditor::editorIdle();
+  --idleDepth_;
+  if (idleDepth_ == 0 && closeDeferred_) closeEditor();
 }
 
 void PanelEditor::takeHandedOver() {

@@ -43,9 +43,12 @@ class PanelEditor : public GuiEditor, public ValueListener {
   ~PanelEditor() override;
 
   // UI thread: opens the panel in the host's window `parent` (an X11 window
-  // id); a panel already open is closed first. Answers 1.
+  // id); a panel already open is closed first. Answers 1 (0 when called from
+  // a host callback while the panel handles its own events).
   intptr_t openEditor(void* parent) override;
-  // UI thread: destroys the panel; nothing when it is closed.
+  // UI thread: destroys the panel; nothing when it is closed. From a host
+  // callback while the panel handles its own events, the panel goes as soon
+  // as that handling returns.
   void closeEditor() override;
   // UI thread: shows parameter writes posted from other threads, then the
   // frame's refresh pass.
@@ -86,6 +89,8 @@ class PanelEditor : public GuiEditor, public ValueListener {
   ViewGroupSet* viewGroups_ = nullptr;
   HelpView* helpView_ = nullptr;
   bool open_ = false;
+  int32_t idleDepth_ = 0;       // nesting of editorIdle (tracking loops idle from inside)
+  bool closeDeferred_ = false;  // a close asked for while idleDepth_ > 0
   ChoiceMenu* renderMenu_ = nullptr;
   PanelLabel* renderCaption_ = nullptr;
   KnobView* knobs_[kKnobs] = {};

@@ -17,6 +17,7 @@ intptr_t recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*,
     if (r.recordAutomations) r.automations.push_back(Automation{index, opt});
   }
   if (opcode == audioMasterIdle) ++r.idleCount;
+  if (r.onCall) r.onCall(opcode);
   return 0;
 }
 
@@ -27,11 +28,13 @@ void EditorTest::SetUp() {
   r.automateCount = 0;
   r.idleCount = 0;
   r.recordAutomations = true;
+  r.onCall = nullptr;
   effect = new GrooveEffect(&recordingHost, kMonoBuild);
   editor = static_cast<PanelEditor*>(effect->editor());
 }
 
 void EditorTest::TearDown() {
+  hostRecord().onCall = nullptr;
   delete effect;
   usePanelPlatformForTesting(nullptr);
 }

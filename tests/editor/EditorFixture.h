@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <vector>
 
 #include "editor/PanelEditor.h"
@@ -28,6 +29,7 @@ struct HostRecord {
   std::atomic<int32_t> automateCount{0};
   std::atomic<int32_t> idleCount{0};
   bool recordAutomations = true;
+  std::function<void(int32_t opcode)> onCall;  // what the host does when called back
 };
 HostRecord& hostRecord();
 intptr_t recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*, float opt);

@@ -148,6 +148,26 @@ TEST_F(EditorTest, HostWritesReachTheWidgetsAndUnknownIndicesOnlyAskForARefresh)
   EXPECT_EQ(editor->panelFrame()->widgetCount(), 15);
 }
 
+TEST_F(EditorTest, AHostThatClosesThePanelFromACallbackClosesItAfterTheEvent) {
+  openPanel();
+  int reopenAnswer = -1;
+  hostRecord().onCall = [&](int32_t opcode) {
+    if (opcode != audioMasterAutomate) return;
+    effect->dispatch(effEditClose, 0, 0, nullptr, 0);
+    reopenAnswer = int(effect->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(kHostWindow), 0));
+  };
+  press(PanelPoint{240, 100});  // the Range knob
+  movePointer(PanelPoint{240, 60}, MouseLeft);
+  idle();  // the drag writes, the host closes: the knob must survive its own call
+  EXPECT_EQ(reopenAnswer, 0);
+  EXPECT_EQ(editor->panelFrame(), nullptr);
+  EXPECT_EQ(platform.windowCount(), 0);
+  EXPECT_FLOAT_EQ(effect->readParameter(2), 0.75f);
+  hostRecord().onCall = nullptr;
+  openPanel();
+  EXPECT_STREQ(editor->knob(2)->valueText(), "36");
+}
+
 TEST_F(EditorTest, TrackingIdleRunsAtMostEvery50Milliseconds) {
   openPanel();
   platform.setTicks(1000);

@@ -42,12 +42,12 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--set" && i + 1 < argc) {
-      const char* spec = argv[++i];
-      const char* equals = std::strchr(spec, '=');
+      const char* assignment = argv[++i];
+      const char* equals = std::strchr(assignment, '=');
       double index = 0, value = 0;
-      if (equals == nullptr || !parseNumber(std::string(spec, equals).c_str(), index) ||
+      if (equals == nullptr || !parseNumber(std::string(assignment, equals).c_str(), index) ||
           !parseNumber(equals + 1, value) || index < 0 || index > 8 || index != int(index)) {
-        std::fprintf(stderr, "gyrelle-panel: bad --set %s\n", spec);
+        std::fprintf(stderr, "gyrelle-panel: bad --set %s\n", assignment);
         return usage();
       }
       effect.writeParameter(int32_t(index), float(value));
