@@ -90,4 +90,17 @@ bool writePng(const PanelPicture& picture, const std::string& path) {
   return std::fclose(file) == 0 && ok;
 }
 
+bool writePpm(const PanelPicture& picture, const std::string& path) {
+  if (picture.width <= 0 || picture.height <= 0) return false;
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  std::fprintf(file, "P6\n%d %d\n255\n", int(picture.width), int(picture.height));
+  bool ok = true;
+  for (uint32_t p : picture.pixels) {
+    const unsigned char rgb[3] = {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)};
+    ok = std::fwrite(rgb, 1, 3, file) == 3 && ok;
+  }
+  return std::fclose(file) == 0 && ok;
+}
+
 }  // namespace gyrelle

@@ -23,7 +23,8 @@ struct PanelPicture {
 // headless platform itself.
 PanelPicture snapshotPanel(GrooveEffect& effect, PanelPage page, float seconds);
 
-// Writes 8-bit RGB PNG; false on failure.
+// Write 8-bit RGB PNG, or binary PPM; false on failure.
 bool writePng(const PanelPicture& picture, const std::string& path);
+bool writePpm(const PanelPicture& picture, const std::string& path);
 
 }  // namespace gyrelle

@@ -2,6 +2,7 @@
 // second of audio has gone through the effect so that the helix is turned:
 //   gyrelle-panel [--set INDEX=VALUE]... [--help-page | --about-page]
 //                 [--seconds S] OUTPUT.png
+// An OUTPUT ending in .ppm is written as a binary PPM picture instead.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,7 +66,8 @@ int main(int argc, char** argv) {
   }
   if (output.empty()) return usage();
   const PanelPicture picture = snapshotPanel(effect, page, float(seconds));
-  if (!writePng(picture, output)) {
+  const bool ppm = output.size() > 4 && output.compare(output.size() - 4, 4, ".ppm") == 0;
+  if (!(ppm ? writePpm(picture, output) : writePng(picture, output))) {
     std::fprintf(stderr, "gyrelle-panel: could not write %s\n", output.c_str());
     return 1;
   }
