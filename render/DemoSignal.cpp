@@ -19,27 +19,28 @@ struct Voice {
   double level;
   double pulse;    // seconds between notes
   double offset;   // first note
-  double decay;    // seconds for the note to fall by e
+  double decay;    // seconds for the accent to fall by e
+  double floor;    // level held between accents, so partials stay continuous
   int harmonics;
 };
 
-// A minor ninth chord over a pulsing bass; the upper voices play off-beat
-// eighths, so the rhythm shows as columns and the partials as lines.
+// An A minor seventh chord over a pulsing bass. Few partials and sustained
+// notes leave room to see each shifted copy as a line of its own; accents on
+// eighths and off-beats give the rhythm.
 const Voice kVoices[] = {
-    {55.00, 0.50, 0.50, kBeat, 0.0, 0.30, 6},              // A1, every beat
-    {110.00, 0.45, 0.30, kBeat * 2, 0.0, 0.90, 5},         // A2, half notes
-    {164.81, 0.30, 0.22, kBeat, kBeat / 2, 0.40, 4},       // E3, off-beats
-    {261.63, 0.70, 0.20, kBeat, kBeat / 2, 0.40, 4},       // C4
-    {392.00, 0.25, 0.16, kBeat / 2, 0.0, 0.20, 3},         // G4, eighths
-    {493.88, 0.75, 0.14, kBeat / 2, kBeat / 4, 0.20, 3},   // B4, shifted eighths
-    {1318.51, 0.60, 0.05, kBeat * 4, kBeat * 3, 1.50, 2},  // E6, once a bar
+    {55.00, 0.50, 0.45, kBeat, 0.0, 0.25, 0.0, 3},             // A1, every beat
+    {220.00, 0.35, 0.30, kBeat * 2, 0.0, 0.60, 0.35, 3},       // A3, half notes
+    {261.63, 0.65, 0.25, kBeat, kBeat / 2, 0.30, 0.35, 3},     // C4, off-beats
+    {329.63, 0.40, 0.22, kBeat / 2, 0.0, 0.15, 0.35, 2},       // E4, eighths
+    {392.00, 0.60, 0.20, kBeat / 2, kBeat / 4, 0.15, 0.35, 2}, // G4, shifted eighths
+    {1318.51, 0.55, 0.06, kBeat * 4, kBeat * 3, 1.50, 0.0, 1}, // E6, once a bar
 };
 
-// Attack of a few milliseconds, then an exponential fall.
-double envelope(double sinceNote, double decay) {
+// Attack of a few milliseconds, then an exponential fall to the floor.
+double envelope(double sinceNote, double decay, double floor) {
   if (sinceNote < 0.0) return 0.0;
   const double attack = std::min(1.0, sinceNote / 0.004);
-  return attack * std::exp(-sinceNote / decay);
+  return attack * (floor + (1.0 - floor) * std::exp(-sinceNote / decay));
 }
 
 }  // namespace
@@ -54,7 +55,7 @@ DemoSignal::DemoSignal() {
       const double sinceStart = t - voice.offset;
       if (sinceStart < 0.0) continue;
       const double sinceNote = std::fmod(sinceStart, voice.pulse);
-      const double gain = voice.level * envelope(sinceNote, voice.decay);
+      const double gain = voice.level * envelope(sinceNote, voice.decay, voice.floor);
       if (gain < 1e-5) continue;
       double tone = 0.0;
       for (int h = 1; h <= voice.harmonics; ++h) {

@@ -14,13 +14,14 @@ namespace gyrelle::render {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kRangeDb = 80.0;  // darkest colour this far below the loudest bin
+constexpr double kRangeDb = 72.0;  // darkest colour this far below the loudest bin
 
-// About 90 ms of signal: fine enough in time to follow a glide of several
-// semitones a second, fine enough in frequency to separate low partials.
+// About 190 ms of signal (8192 samples at 44.1 kHz): bins of about 5 Hz keep
+// partials near 50 Hz apart on the logarithmic axis, and a glide of several
+// semitones a second still blurs by little more than a semitone.
 int fftSizeFor(int sampleRate) {
   int size = 1024;
-  while (size < 65536 && size < sampleRate / 11) size *= 2;
+  while (size < 65536 && size < sampleRate / 5.5) size *= 2;
   return size;
 }
 
@@ -229,7 +230,9 @@ RgbImage drawSpectrogram(const SpectrumHistory& input, const SpectrumHistory& ou
         image.set(SpectrogramLayout::kPlotLeft + x, top + SpectrogramLayout::kPanelHeight - 1 - r, rgb[0], rgb[1], rgb[2]);
       }
     }
-    drawText(image, p == 0 ? "Input" : "Output", SpectrogramLayout::kPlotLeft, top - 20, 2, kInk[0], kInk[1], kInk[2]);
+    const std::string title = p == 0 ? "Input" : "Output";
+    drawText(image, title, SpectrogramLayout::kPlotLeft + SpectrogramLayout::kPlotWidth / 2 - textWidth(title, 2) / 2,
+             top - 20, 2, kInk[0], kInk[1], kInk[2]);
     // Frequency ticks at 1-2-5 steps.
     for (double decade = 10.0; decade <= 100000.0; decade *= 10.0) {
       for (double m : {1.0, 2.0, 5.0}) {
