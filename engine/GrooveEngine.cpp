@@ -1,0 +1,274 @@
+#include "engine/GrooveEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine/ParameterTable.h"
+#include "host/EditorBase.h"
+
+namespace gyrelle {
+
+namespace {
+
+constexpr char kEffectName[] = "Gyrelle v1.4";
+constexpr char kVendorName[] = "QuillfenSoundSoftware";
+constexpr float kFallbackRate = 44100.0f;
+constexpr float kLevelScale = 1.2f;
+
+bool validParameter(int32_t index) { return static_cast<uint32_t>(index) < static_cast<uint32_t>(kNumParams); }
+
+// A block nobody may process right now still gets defined output.
+void writeSilence(float** outputs, int32_t frames) {
+  for (int32_t ch = 0; ch < 2; ++ch) {
+    if (outputs[ch] != nullptr) std::fill(outputs[ch], outputs[ch] + frames, 0.0f);
+  }
+}
+
+}  // namespace
+
+GrooveEngine::GrooveEngine(audioMasterCallback callback, const ChannelBuild& build)
+    : HostedEffectEx(callback, kNumPrograms, kNumParams),
+      channels(build.channels),
+      productSuffix(build.productSuffix),
+      channelState(new SpectralChannel[static_cast<size_t>(build.channels)]),
+      stagingInput(new float[static_cast<size_t>(build.channels) * kStagingFrames]()) {
+  for (std::atomic<float>& value : paramValue) value.store(0.0f);
+  selectProgram(0);
+  overlap.store(overlapForRenderLevel(parameter(kRenderLevel)));
+  grooveCount.store(grooveCountFor(parameter(kNumGrooves)));
+
+  assignInputCount(channels);
+  assignOutputCount(2);
+  declareReplacing(true);
+  assignUniqueId(build.uniqueId);
+  declareMonoCapable(true);
+  declareNoTail(true);
+  assignInitialDelay(kLatencyFrames);
+
+  for (int32_t i = 0; i < kFrameSize; ++i) {
+    hannWindow[i] = 0.5f - 0.5f * std::cos(kTwoPi * static_cast<float>(i) / static_cast<float>(kFrameSize));
+  }
+  resetStream();
+  // A fresh instance applies structural changes at once.
+  settingsDeferred.store(false);
+}
+
+GrooveEngine::~GrooveEngine() = default;
+
+// --- Parameters and programs ---
+
+void GrooveEngine::writeParameter(int32_t index, float value) {
+  if (validParameter(index)) {
+    if (std::isnan(value)) return;
+    const float stored = clampParameter(value);
+    programs.setValue(programIndex.load(std::memory_order_relaxed), index, stored);
+    paramValue[index].store(stored, std::memory_order_relaxed);
+  }
+  applySettingsIfIdle();
+  if (attachedEditor != nullptr) attachedEditor->requestRefresh();
+}
+
+float GrooveEngine::readParameter(int32_t index) { return validParameter(index) ? parameter(index) : 0.0f; }
+
+void GrooveEngine::selectProgram(int32_t program) {
+  if (!ProgramBank::validProgram(program)) return;
+  programIndex.store(program, std::memory_order_relaxed);
+  for (int32_t k = 0; k < kNumParams; ++k) writeParameter(k, programs.value(program, k));
+}
+
+void GrooveEngine::renameProgram(const char* text) {
+  programs.rename(programIndex.load(std::memory_order_relaxed), text);
+}
+
+void GrooveEngine::copyProgramName(char* text) {
+  programs.copyName(programIndex.load(std::memory_order_relaxed), text);
+}
+
+void GrooveEngine::copyParameterUnit(int32_t index, char* text) {
+  if (const ParameterInfo* info = parameterInfo(index)) std::strcpy(text, info->label);
+}
+
+void GrooveEngine::copyParameterText(int32_t index, char* text) {
+  if (validParameter(index)) parameterValueText(index, parameter(index), text);
+}
+
+void GrooveEngine::copyParameterName(int32_t index, char* text) {
+  if (const ParameterInfo* info = parameterInfo(index)) std::strcpy(text, info->name);
+}
+
+bool GrooveEngine::copyEffectName(char* text) {
+  std::strcpy(text, kEffectName);
+  return true;
+}
+
+bool GrooveEngine::copyVendorText(char* text) {
+  std::strcpy(text, kVendorName);
+  return true;
+}
+
+bool GrooveEngine::copyProductText(char* text) {
+  copyEffectName(text);
+  std::strcat(text, productSuffix);
+  return true;
+}
+
+// --- Structural settings and the stream ---
+
+void GrooveEngine::applySettingsIfIdle() {
+  if (settingsDeferred.load(std::memory_order_acquire)) return;
+  StreamTurn turn(stream);
+  // A block that started meanwhile applies the change itself.
+  if (turn) applySettings();
+}
+
+void GrooveEngine::applySettings() {
+  const int32_t newOverlap = overlapForRenderLevel(parameter(kRenderLevel));
+  if (newOverlap != overlap.load(std::memory_order_relaxed)) {
+    overlap.store(newOverlap, std::memory_order_relaxed);
+    resetStream();
+  }
+  const int32_t newCount = grooveCountFor(parameter(kNumGrooves));
+  if (newCount != grooveCount.load(std::memory_order_relaxed)) {
+    grooveCount.store(newCount, std::memory_order_relaxed);
+    resetStream();
+  }
+}
+
+void GrooveEngine::resetStream() {
+  motion.reset();
+  for (int32_t ch = 0; ch < channels; ++ch) channelState[ch].clear();
+  framePos = 0;
+}
+
+void GrooveEngine::onSuspend() {
+  settingsDeferred.store(false, std::memory_order_release);
+  StreamTurn turn(stream);
+  if (turn) {
+    resetStream();
+  } else {
+    resetRequested.store(true, std::memory_order_release);
+  }
+}
+
+// The staging buffers have a fixed size: a longer block is processed in
+// pieces, so nothing is reallocated while the audio thread might use it.
+void GrooveEngine::changeBlockSize(int32_t frames) { blockLength.store(frames, std::memory_order_relaxed); }
+
+float GrooveEngine::engineSampleRate() const {
+  const float rate = currentSampleRate();
+  return std::isfinite(rate) && rate > 0.0f ? rate : kFallbackRate;
+}
+
+// --- Block processing ---
+
+void GrooveEngine::processAccumulate(float** inputs, float** outputs, int32_t frames) {
+  if (frames <= 0 || outputs == nullptr) return;
+  StreamTurn turn(stream);
+  if (!turn) {
+    writeSilence(outputs, frames);
+    return;
+  }
+  runBlock(inputs, outputs, frames);
+}
+
+void GrooveEngine::processReplace(float** inputs, float** outputs, int32_t frames) {
+  if (frames <= 0 || outputs == nullptr) return;
+  StreamTurn turn(stream);
+  if (!turn) {
+    writeSilence(outputs, frames);
+    return;
+  }
+  // The inputs are copied first, so the host may pass the same buffers as outputs.
+  for (int32_t offset = 0; offset < frames; offset += kStagingFrames) {
+    const int32_t piece = std::min(kStagingFrames, frames - offset);
+    float* staged[kMaxChannels] = {};
+    float* pieceOutputs[2] = {};
+    for (int32_t ch = 0; ch < channels; ++ch) {
+      staged[ch] = stagingInput.get() + static_cast<size_t>(ch) * kStagingFrames;
+      const float* source = inputs != nullptr ? inputs[ch] : nullptr;
+      if (source != nullptr) {
+        std::memcpy(staged[ch], source + offset, sizeof(float) * static_cast<size_t>(piece));
+      } else {
+        std::fill(staged[ch], staged[ch] + piece, 0.0f);
+      }
+    }
+    for (int32_t ch = 0; ch < 2; ++ch) pieceOutputs[ch] = outputs[ch] != nullptr ? outputs[ch] + offset : nullptr;
+    runBlock(staged, pieceOutputs, piece);
+  }
+}
+
+void GrooveEngine::runBlock(float** inputs, float** outputs, int32_t frames) {
+  settingsDeferred.store(true, std::memory_order_release);
+  if (resetRequested.exchange(false, std::memory_order_acq_rel)) resetStream();
+  applySettings();
+
+  const float rate = engineSampleRate();
+  const int32_t hop = kFrameSize / overlap.load(std::memory_order_relaxed);
+  const int32_t kept = kFrameSize - hop;
+  if (framePos == 0) framePos = kept;
+
+  // Where each processed channel's output goes; the mono build writes channel 0
+  // to whichever output exists and copies it to the other at the end.
+  float* destination[kMaxChannels] = {outputs[0], outputs[1]};
+  if (channels == 1 && destination[0] == nullptr) destination[0] = outputs[1];
+
+  for (int32_t done = 0; done < frames;) {
+    const int32_t count = std::min(frames - done, kFrameSize - framePos);
+    // All inputs of the segment are read before any output is written.
+    for (int32_t ch = 0; ch < channels; ++ch) {
+      float* frame = channelState[ch].inputFrame() + framePos;
+      const float* source = inputs != nullptr ? inputs[ch] : nullptr;
+      for (int32_t i = 0; i < count; ++i) {
+        const float sample = source != nullptr ? source[done + i] : 0.0f;
+        frame[i] = std::isfinite(sample) ? sample : 0.0f;  // NaN and infinity count as silence
+      }
+    }
+    for (int32_t ch = 0; ch < channels; ++ch) {
+      if (destination[ch] == nullptr) continue;
+      std::memcpy(destination[ch] + done, channelState[ch].outputFrame() + (framePos - kept),
+                  sizeof(float) * static_cast<size_t>(count));
+    }
+    framePos += count;
+    done += count;
+    if (framePos == kFrameSize) frameComplete(hop, rate);
+  }
+
+  if (channels == 1 && outputs[0] != nullptr && outputs[1] != nullptr && outputs[0] != outputs[1]) {
+    std::memcpy(outputs[1], outputs[0], sizeof(float) * static_cast<size_t>(frames));
+  }
+}
+
+void GrooveEngine::frameComplete(int32_t hop, float rate) {
+  const int32_t count = grooveCount.load(std::memory_order_relaxed);
+  const int32_t currentOverlapValue = overlap.load(std::memory_order_relaxed);
+  const GrooveShape shape{parameter(kRange), parameter(kPitchBias), parameter(kVolumeBias), parameter(kLoudestPitch)};
+  motion.advance(static_cast<float>(hop) / rate, speedHz(parameter(kSpeed)), count, shape);
+  framePos = kFrameSize - hop;
+
+  FrameSettings settings;
+  settings.overlap = currentOverlapValue;
+  settings.hop = hop;
+  settings.binSpacing = rate * (1.0f / static_cast<float>(kFrameSize));
+  settings.expectedAdvance = kPi * static_cast<float>(hop) * (1.0f / 512.0f);
+  settings.grooveCount = count;
+  settings.grooveRatio = motion.ratios();
+  settings.grooveGain = motion.gains();
+  settings.wetGain = kLevelScale * parameter(kWetOutLvl) / (512.0f * static_cast<float>(currentOverlapValue)) * 2.0f /
+                     std::sqrt(static_cast<float>(count));
+  settings.dryGain = kLevelScale * parameter(kDryOutLvl) * 0.5f;
+  settings.window = hannWindow;
+  for (int32_t ch = 0; ch < channels; ++ch) channelState[ch].processFrame(settings, transforms);
+}
+
+// --- The live groove state for the panel ---
+
+float GrooveEngine::helixAngle(float position) const {
+  return gyrelle::helixAngle(position, parameter(kPitchBias), currentGrooveCount(), motion.currentPhase());
+}
+
+float GrooveEngine::grooveAmplitude(float position, float volumeBias) const {
+  return gyrelle::grooveAmplitude(position, volumeBias, parameter(kLoudestPitch));
+}
+
+}  // namespace gyrelle
