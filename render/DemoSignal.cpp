@@ -28,7 +28,7 @@ struct Voice {
 // notes leave room to see each shifted copy as a line of its own; accents on
 // eighths and off-beats give the rhythm.
 const Voice kVoices[] = {
-    {55.00, 0.50, 0.45, kBeat, 0.0, 0.25, 0.0, 3},             // A1, every beat
+    {55.00, 0.50, 0.30, kBeat, 0.0, 0.20, 0.0, 2},             // A1, every beat
     {220.00, 0.35, 0.30, kBeat * 2, 0.0, 0.60, 0.35, 3},       // A3, half notes
     {261.63, 0.65, 0.25, kBeat, kBeat / 2, 0.30, 0.35, 3},     // C4, off-beats
     {329.63, 0.40, 0.22, kBeat / 2, 0.0, 0.15, 0.35, 2},       // E4, eighths

@@ -7,6 +7,7 @@ namespace {
 struct Glyph {
   char character;
   const char* rows[kGlyphHeight];  // '#' is ink
+  int drop = 0;                    // rows below the line, for descenders
 };
 
 const Glyph kGlyphs[] = {
@@ -32,7 +33,7 @@ const Glyph kGlyphs[] = {
     {'k', {"#....", "#....", "#..#.", "#.#..", "##...", "#.#..", "#..#."}},
     {'m', {".....", ".....", "##.#.", "#.#.#", "#.#.#", "#.#.#", "#.#.#"}},
     {'n', {".....", ".....", "#.##.", "##..#", "#...#", "#...#", "#...#"}},
-    {'p', {".....", "####.", "#...#", "#...#", "####.", "#....", "#...."}},
+    {'p', {".....", "####.", "#...#", "#...#", "####.", "#....", "#...."}, 1},
     {'s', {".....", ".....", ".####", "#....", ".###.", "....#", "####."}},
     {'t', {".#...", ".#...", "###..", ".#...", ".#...", ".#..#", "..##."}},
     {'u', {".....", ".....", "#...#", "#...#", "#...#", "#..##", ".##.#"}},
@@ -62,7 +63,7 @@ void drawText(RgbImage& image, const std::string& text, int x, int y, int scale,
           if (glyph->rows[row][col] != '#') continue;
           for (int dy = 0; dy < scale; ++dy) {
             for (int dx = 0; dx < scale; ++dx) {
-              image.set(x + col * scale + dx, y + row * scale + dy, r, g, b);
+              image.set(x + col * scale + dx, y + (row + glyph->drop) * scale + dy, r, g, b);
             }
           }
         }

@@ -17,7 +17,8 @@ constexpr int kGlyphHeight = 7;
 int textWidth(const std::string& text, int scale);
 
 // Draws text with its top left corner at (x, y), each font pixel a scale x
-// scale square; characters the font lacks leave a gap. Main thread.
+// scale square (descenders reach one row lower); characters the font lacks
+// leave a gap. Main thread.
 void drawText(RgbImage& image, const std::string& text, int x, int y, int scale, uint8_t r,
               uint8_t g, uint8_t b);
 

@@ -89,9 +89,13 @@ void listEffect(PluginHost& effect, const std::string& path, const Options& opti
   std::printf("parameters:\n  %5s  %-*s  %-8s  %-12s  %s\n", "index", static_cast<int>(nameWidth),
               "name", "value", "text", "label");
   for (int i = 0; i < effect.parameterCount(); ++i) {
-    std::printf("  %5d  %-*s  %-8.6f  %-12s  %s\n", i, static_cast<int>(nameWidth),
-                names[static_cast<size_t>(i)].c_str(), static_cast<double>(effect.parameter(i)),
-                effect.parameterDisplay(i).c_str(), effect.parameterLabel(i).c_str());
+    char line[2048];
+    std::snprintf(line, sizeof line, "  %5d  %-*s  %-8.6f  %-12s  %s", i, static_cast<int>(nameWidth),
+                  names[static_cast<size_t>(i)].c_str(), static_cast<double>(effect.parameter(i)),
+                  effect.parameterDisplay(i).c_str(), effect.parameterLabel(i).c_str());
+    std::string text = line;
+    text.erase(text.find_last_not_of(' ') + 1);
+    std::printf("%s\n", text.c_str());
   }
   std::printf("programs:\n");
   for (size_t i = 0; i < programs.size(); ++i) {

@@ -14,7 +14,7 @@ namespace gyrelle::render {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kRangeDb = 72.0;  // darkest colour this far below the loudest bin
+constexpr double kRangeDb = 60.0;  // darkest colour this far below the loudest bin
 
 // About 190 ms of signal (8192 samples at 44.1 kHz): bins of about 5 Hz keep
 // partials near 50 Hz apart on the logarithmic axis, and a glide of several

@@ -95,12 +95,14 @@ TEST_F(RealPlugin, DryOnlyOutputIsHalfTheInput) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.build) + " build, " + std::to_string(c.channels) + " channels");
     const int64_t frames = 20000;
-    writeSound(scratch.path("in.wav"), c.format, c.channels, 44100, testSignal(c.channels, frames, 44100));
-    const Sound in = readSound(scratch.path("in.wav"));
+    const std::string suffix = (c.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC ? ".flac" : ".wav";
+    const std::string input = scratch.path("in" + suffix), output = scratch.path("out" + suffix);
+    writeSound(input, c.format, c.channels, 44100, testSignal(c.channels, frames, 44100));
+    const Sound in = readSound(input);
     const RunResult run = runRenderer({"--quiet", "--plugin", realPlugin(c.build), "--set", "Wet Out Lvl=0",
-                                       "--set", "dry-out-lvl=0.8333333", scratch.path("in.wav"), scratch.path("out.wav")});
+                                       "--set", "dry-out-lvl=0.8333333", input, output});
     ASSERT_EQ(run.status, 0) << run.err;
-    const Sound out = readSound(scratch.path("out.wav"));
+    const Sound out = readSound(output);
     ASSERT_EQ(out.frames, frames);
     ASSERT_EQ(out.channels, c.channels);
     ASSERT_EQ(out.format, c.format);
