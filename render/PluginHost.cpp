@@ -20,6 +20,8 @@ constexpr size_t kTextBufferSize = 1024;
 // A record claiming more channels or entries than this is broken, not big.
 constexpr int32_t kMaxChannels = 64;
 constexpr int32_t kMaxEntries = 100000;
+// Feeding this much silence to flush an effect would take minutes of work.
+constexpr int32_t kMaxLatency = 1 << 24;
 
 // What the host callback answers. Written on the main thread before an effect
 // is created; effects may read them from any thread.
@@ -95,6 +97,8 @@ PluginHost::PluginHost(const std::string& libraryPath, float sampleRate, int blo
   } else if (effect_->numParams < 0 || effect_->numParams > kMaxEntries ||
              effect_->numPrograms < 0 || effect_->numPrograms > kMaxEntries) {
     fault = "reports an impossible parameter or program count";
+  } else if (effect_->initialDelay > kMaxLatency) {
+    fault = "reports an impossible latency of " + std::to_string(effect_->initialDelay) + " samples";
   } else if (!effect_->processReplacing && !effect_->process) {
     fault = "has no processing entry";
   } else if (effect_->numParams > 0 && (!effect_->setParameter || !effect_->getParameter)) {

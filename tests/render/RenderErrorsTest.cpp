@@ -39,6 +39,7 @@ TEST_F(RenderErrors, EachFailureIsOneLineAndTouchesNothing) {
       {{"--plugin", scratch.path("text.wav"), mono, target}, "cannot load plug-in"},
       {{"--plugin", testPlugin("no-entry"), mono, target}, "has no VSTPluginMain or main entry point"},
       {{"--plugin", testPlugin("refuse"), mono, target}, "refused to make an instance"},
+      {{"--plugin", testPlugin("huge-latency"), mono, target}, "reports an impossible latency"},
       {{"--set", "bogus=0.5", mono, target},
        "unknown parameter 'bogus'; valid names: Gain, Dry-Out Level, Mix_Amount"},
       {{"--ramp", "bogus=0:1", mono, target}, "unknown parameter 'bogus'"},

@@ -18,6 +18,10 @@
 #ifndef TEST_LATENCY
 #define TEST_LATENCY 0
 #endif
+// The latency the record claims; the delay line is TEST_LATENCY long.
+#ifndef TEST_REPORTED_LATENCY
+#define TEST_REPORTED_LATENCY TEST_LATENCY
+#endif
 
 #ifdef TEST_REFUSE
 constexpr bool kRefuse = true;
@@ -188,7 +192,7 @@ AEffect* createEffect(audioMasterCallback host) {
   r.numParams = kParams;
   r.numInputs = TEST_INPUTS;
   r.numOutputs = 2;
-  r.initialDelay = TEST_LATENCY;
+  r.initialDelay = TEST_REPORTED_LATENCY;
   r.ioRatio = 1.0f;
   r.object = fx;
   r.uniqueID = 0x54657374;
