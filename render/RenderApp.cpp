@@ -146,6 +146,8 @@ int renderFile(const Options& options, const std::string& pluginPath) {
   ReplaceFile target(options.outputPath);
   SoundFileWriter writer(target.descriptor(), options.outputPath, format, source->channels(),
                          source->sampleRate());
+  // Declared after the effect so that they go first: an effect may tear down
+  // FFTW's shared state when it closes, and these plans must not outlive that.
   std::unique_ptr<SpectrumHistory> inputSpectra, outputSpectra;
   if (!options.spectrogramPath.empty()) {
     inputSpectra = std::make_unique<SpectrumHistory>(source->sampleRate(), source->frames(),
