@@ -14,7 +14,8 @@ class DemoSignal : public SoundSource {
   static constexpr int kChannels = 2;
   static constexpr double kSeconds = 8.0;
 
-  // Synthesises the whole signal at once (under 3 MB). Main thread.
+  // Synthesises the whole signal at once (under 3 MB). Main thread; the
+  // other members too, reading and advancing only this object.
   DemoSignal();
 
   int channels() const override { return kChannels; }

@@ -7,6 +7,7 @@
 
 namespace gyrelle::render {
 
+// Main thread; owns its pixels.
 struct RgbImage {
   int width = 0;
   int height = 0;

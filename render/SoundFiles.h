@@ -12,6 +12,7 @@
 namespace gyrelle::render {
 
 // Anything the renderer can take its input from: a file or the demo signal.
+// Used from the main thread only; the accessors read fixed facts.
 class SoundSource {
  public:
   virtual ~SoundSource() = default;

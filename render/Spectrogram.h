@@ -11,6 +11,7 @@
 namespace gyrelle::render {
 
 // Where things sit in the picture; the tests locate frequencies with it.
+// Any thread; pure arithmetic on constants.
 struct SpectrogramLayout {
   static constexpr int kPlotLeft = 64;
   static constexpr int kPlotWidth = 1000;  // one analysis column a pixel
@@ -49,6 +50,7 @@ class SpectrumHistory {
   // Analyses what is still pending; call once after the last add. Main thread.
   void finish();
 
+  // Shape of the history. Main thread; read only.
   int columns() const { return columns_; }
   int bins() const { return fftSize_ / 2 + 1; }
   double binHz() const { return static_cast<double>(sampleRate_) / fftSize_; }
