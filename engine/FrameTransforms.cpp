@@ -11,13 +11,10 @@ std::mutex& plannerLock() {
   static std::mutex lock;
   return lock;
 }
-// Instances with live plans; guarded by plannerLock.
-int liveTransforms = 0;
 }  // namespace
 
 FrameTransforms::FrameTransforms() {
   std::lock_guard<std::mutex> guard(plannerLock());
-  ++liveTransforms;
   frameBuffer = fftwf_alloc_real(kFrameSize);
   spectrumBuffer = fftwf_alloc_complex(kBinCount);
   synthesisBuffer = fftwf_alloc_complex(kBinCount);
@@ -34,9 +31,6 @@ FrameTransforms::~FrameTransforms() {
   fftwf_free(spectrumBuffer);
   fftwf_free(synthesisBuffer);
   fftwf_free(outputBuffer);
-  // The last instance gives back FFTW's own tables too, so that a host that
-  // unloads the library leaves nothing behind.
-  if (--liveTransforms == 0) fftwf_cleanup();
 }
 
 }  // namespace gyrelle

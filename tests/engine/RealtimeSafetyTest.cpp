@@ -92,11 +92,11 @@ TEST(RealtimeSafetyProbe, TheCountersSeeWhatTheyMustSee) {
   probe.join();
   EXPECT_GE(realtimeCounters().allocations.load(), 1);
   EXPECT_GE(realtimeCounters().locks.load(), 1);
+  realtimeCounters().syscallsTrapped = 0;
   std::thread trapped([] {
     trapSystemCalls();
     syscall(SYS_getpid);
   });
-  realtimeCounters().syscallsTrapped = 0;
   trapped.join();
   EXPECT_EQ(realtimeCounters().syscallsTrapped.load(), 1);
 }
