@@ -74,7 +74,7 @@ class PanelEditor : public GuiEditor, public ValueListener {
   PanelBitmap* sliderTrackPicture() const { return sliderTrack_; }
   PanelBitmap* sliderHandlePicture() const { return sliderHandle_; }
 
-  // The render menu entry for a parameter value, and the value an entry writes.
+  // Any thread: the render menu entry for a parameter value, and the value an entry writes.
   static int32_t renderEntryFor(float value);
   static float renderValueFor(int32_t entry);
 

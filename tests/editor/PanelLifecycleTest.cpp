@@ -2,6 +2,9 @@
 // reopen, unpaired opcodes, and where every widget lands on the picture.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include "editor/HelpView.h"
 #include "editor/KnobView.h"
 #include "editor/PanelLayout.h"
@@ -179,6 +182,44 @@ TEST_F(EditorTest, TrackingIdleRunsAtMostEvery50Milliseconds) {
   platform.setTicks(1050);
   editor->idleWhileTracking();
   EXPECT_EQ(hostRecord().idleCount.load(), 2);
+}
+
+}  // namespace
+}  // namespace gyrelle::testing
+
+namespace gyrelle::testing {
+namespace {
+
+class Dot : public ValueWidget {
+ public:
+  Dot() : ValueWidget(PanelRect{0, 0, 1, 1}, nullptr, 0) {}
+  void draw(Canvas&) override {}
+};
+
+TEST_F(EditorTest, ViewGroupsRefuseWhatTheyCannotHoldAndShowOnce) {
+  openPanel();
+  PanelFrame* frame = editor->panelFrame();
+  ViewGroupSet groups(frame);
+  std::vector<std::unique_ptr<Dot>> dots;
+  for (int i = 0; i < ViewGroupSet::kMembers; ++i) {
+    dots.push_back(std::make_unique<Dot>());
+    ASSERT_TRUE(groups.addToGroup(dots.back().get(), 1));
+  }
+  Dot extra;
+  EXPECT_FALSE(groups.addToGroup(&extra, 1));
+  EXPECT_FALSE(groups.addToGroup(&extra, 2));
+  EXPECT_FALSE(groups.addToGroup(&extra, -1));
+  EXPECT_FALSE(groups.addToGroup(nullptr, 0));
+  EXPECT_EQ(groups.count(1), ViewGroupSet::kMembers);
+  const int32_t before = frame->widgetCount();
+  groups.showGroup(1, false);
+  groups.showGroup(1, true);  // already shown: nothing more enters
+  EXPECT_EQ(frame->widgetCount(), before + ViewGroupSet::kMembers);
+  groups.hideGroup(1);
+  groups.hideGroup(1);
+  groups.hideGroup(7);
+  EXPECT_EQ(frame->widgetCount(), before);
+  EXPECT_EQ(groups.member(1, ViewGroupSet::kMembers), nullptr);
 }
 
 }  // namespace

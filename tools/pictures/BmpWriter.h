@@ -1,5 +1,6 @@
 // Writes pictures as uncompressed BMP files: 24 bits, or 4 bits with a
-// palette of the picture's own colours (at most 16).
+// palette of the picture's own colours (at most 16). Any thread; touches
+// only the file.
 #pragma once
 
 #include <string>
