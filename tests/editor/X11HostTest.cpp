@@ -195,6 +195,12 @@ class X11Host : public ::testing::Test {
   bool shows(xcb_window_t win, const std::vector<uint32_t>& expected) {
     return waitFor([&] { return x.read(win) == expected; }, 3000);
   }
+  // audioMasterIdle calls: the slider's drag loop runs the host's idle.
+  int idleCalls() {
+    int n = 0;
+    for (const HostCall& call : instance.host().calls()) n += call.opcode == audioMasterIdle;
+    return n;
+  }
   int automationsOf(int32_t index) {
     int n = 0;
     for (const HostCall& call : instance.host().calls()) n += call.opcode == audioMasterAutomate && call.index == index;
@@ -271,6 +277,7 @@ TEST_F(X11Host, RealPointerEventsDriveThePanelThroughTheRecord) {
   const float wetBefore = instance.getParameter(8);
   moveTo(56, 95);
   press();
+  ASSERT_TRUE(waitFor([&] { return idleCalls() > 0; }));
   for (int v = 100; v <= 200; v += 20) {
     moveTo(56, v);
     sleepMs(30);
