@@ -92,15 +92,22 @@ TEST(LevelScale, MarkRowsFollowTheSliderGain) {
 
 TEST_F(EditorTest, LevelScaleDrawsGreyMarksOnBlackAndIgnoresPresses) {
   openPanel();
+  effect->writeParameter(7, 0.5f);
+  idle();  // the dry handle now spans rows 157 to 168
+  // Column 28 is the dry slider's right edge and the scale's left one: the
+  // scale, later in the frame, takes the press (the handle would have moved).
+  // A scripted pointer lets go after one read, so a misrouted drag ends too.
+  window().setPointer(PanelPoint{28, 160}, MouseLeft);
+  window().scriptPointer({{{28, 160}, MouseLeft}, {{28, 150}, MouseLeft}});
+  window().queueButtonPress(1, PanelPoint{28, 160});
   idle();
-  // Between the dry slider and the scale, column 28 belongs to the scale.
-  press(PanelPoint{28, 150});
   int grey = 0;
   for (int y = 92; y <= 102; ++y)
     for (int x = 29; x < 47; ++x) grey += pixel(x, y) == 0x7F7F7F;
   EXPECT_GT(grey, 3);  // the "0" mark
   EXPECT_EQ(pixel(30, 80), 0x000000u);
   EXPECT_TRUE(hostRecord().automations.empty());
+  EXPECT_FLOAT_EQ(effect->readParameter(7), 0.5f);
 }
 
 }  // namespace
