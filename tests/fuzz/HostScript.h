@@ -20,7 +20,7 @@ class HostScript {
   // The largest block the script sends, and the samples one script may
   // process in all (keeps every input fast).
   static constexpr int32_t kMaxBlock = 20000;
-  static constexpr int64_t kSampleBudget = 48000;
+  static constexpr int64_t kSampleBudget = 24000;
   static constexpr int32_t kMaxActions = 96;
 
   HostScript(AEffect* effect, ByteReader& input) : record(effect), in(input) {}

@@ -16,7 +16,7 @@ for target in gyrelle_fuzz; do
   status=0
   build-fuzz/tests/$target -max_total_time="$seconds" -timeout=30 -max_len=4096 -rss_limit_mb=4096 \
     -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" tests/fuzz/corpus >"$log" 2>&1 || status=$?
-  grep -E '^(#[0-9]+ +(INITED|DONE)|stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb))' "$log" || true
+  grep -E '^(#[0-9]+[[:space:]]+(INITED|DONE)|stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb))' "$log" || true
   if [ "$status" -ne 0 ]; then
     grep -v '^ *0x' "$log" | tail -60 >&2
     echo "$target failed (exit $status); the input that did it is in $findings, the whole log in $log" >&2
