@@ -1,7 +1,5 @@
 #include "engine/FrameTransforms.h"
 
-#include <dlfcn.h>
-
 #include <mutex>
 
 #include "engine/EngineConstants.h"
@@ -10,34 +8,21 @@ namespace gyrelle {
 
 namespace {
 
-// Keeps a library mapped for the rest of the process, whoever closes it.
-void pinLibraryOf(void* symbol) {
-  Dl_info info{};
-  if (dladdr(symbol, &info) != 0 && info.dli_fname != nullptr) {
-    dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-  }
-}
-
 // Both plug-ins of this project, the host and other plug-ins may all use the
-// one FFTW library of the process, so no lock or count of ours can cover the
-// planner, and tearing FFTW down (fftwf_cleanup) would void everybody's plans.
-// Instead FFTW's own planner lock is switched on, which guards every plan
-// creation and destruction in the process, and the FFTW libraries stay mapped
-// once used: their planner tables stay reachable and are reused by the next
-// instance, and the lock functions never vanish from under a later user.
-void prepareFftw() {
+// one FFTW library of the process, so a lock of ours (one per plug-in
+// library) cannot cover the planner. FFTW's own planner lock can: switched
+// on once, it guards every plan creation and destruction in the process.
+// The plug-in stays mapped once loaded (-z nodelete), so the lock functions
+// never vanish from under a later FFTW user.
+void makePlannerThreadSafe() {
   static std::once_flag once;
-  std::call_once(once, [] {
-    fftwf_make_planner_thread_safe();
-    pinLibraryOf(reinterpret_cast<void*>(&fftwf_execute));
-    pinLibraryOf(reinterpret_cast<void*>(&fftwf_make_planner_thread_safe));
-  });
+  std::call_once(once, [] { fftwf_make_planner_thread_safe(); });
 }
 
 }  // namespace
 
 FrameTransforms::FrameTransforms() {
-  prepareFftw();
+  makePlannerThreadSafe();
   frameBuffer = fftwf_alloc_real(kFrameSize);
   spectrumBuffer = fftwf_alloc_complex(kBinCount);
   synthesisBuffer = fftwf_alloc_complex(kBinCount);

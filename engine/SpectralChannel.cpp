@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/FastPhase.h"
 #include "engine/FrameTransforms.h"
 
 namespace gyrelle {
@@ -65,18 +66,25 @@ bool SpectralChannel::analyse(const FrameSettings& settings, const FrameTransfor
   for (int32_t j = 0; j <= kTopBin; ++j) total += std::fabs(spectrum[j][0]) + std::fabs(spectrum[j][1]);
   if (!std::isfinite(total)) return false;
 
+  // The top bin has no imaginary part; its real part stands in for both.
+  float phase[kBinCount];
+  for (int32_t j = 1; j < kTopBin; ++j) {
+    const float re = spectrum[j][0];
+    const float im = spectrum[j][1];
+    phase[j] = fastAtan2(im, re);
+    binMag[j] = 2.0f * std::sqrt(re * re + im * im);
+  }
+  const float top = spectrum[kTopBin][0];
+  phase[kTopBin] = fastAtan2(top, top);
+  binMag[kTopBin] = 2.0f * std::sqrt(top * top + top * top);
+
   const float overlapPerTurn = static_cast<float>(settings.overlap) / kTwoPi;
   for (int32_t j = 1; j <= kTopBin; ++j) {
-    const float re = spectrum[j][0];
-    // The top bin has no imaginary part; its real part stands in for both.
-    const float im = j == kTopBin ? re : spectrum[j][1];
-    const float phase = std::atan2(im, re);
-    float d = phase - prevPhase[j];
-    prevPhase[j] = phase;
+    float d = phase[j] - prevPhase[j];
+    prevPhase[j] = phase[j];
     d -= static_cast<float>(j) * settings.expectedAdvance;
     d -= kPi * static_cast<float>(evenHalfTurns(d));
     binFreq[j] = (static_cast<float>(j) + d * overlapPerTurn) * settings.binSpacing;
-    binMag[j] = 2.0f * std::sqrt(re * re + im * im);
   }
   return true;
 }
@@ -86,11 +94,14 @@ bool SpectralChannel::analyse(const FrameSettings& settings, const FrameTransfor
 void SpectralChannel::remap(const FrameSettings& settings) {
   std::memset(shiftMag, 0, sizeof shiftMag);
   std::memset(shiftFreq, 0, sizeof shiftFreq);
+  int32_t source[kBinCount];
   for (int32_t g = 0; g < settings.grooveCount; ++g) {
     const float ratio = settings.grooveRatio[g];
     const float gain = settings.grooveGain[g];
+    // Source bins first, in a loop of its own that the compiler vectorises.
+    for (int32_t k = 1; k <= kTopBin; ++k) source[k] = static_cast<int32_t>(static_cast<float>(k) / ratio);
     for (int32_t k = 1; k <= kTopBin; ++k) {
-      const int32_t index = static_cast<int32_t>(static_cast<float>(k) / ratio);
+      const int32_t index = source[k];
       if (index > kTopBin) continue;
       const float v = binMag[index] * gain;
       if (v > shiftMag[k]) {
@@ -107,17 +118,25 @@ void SpectralChannel::remap(const FrameSettings& settings) {
 
 // Running phases keep every moved partial continuous from frame to frame.
 void SpectralChannel::synthesise(const FrameSettings& settings, FrameTransforms& transforms) {
-  fftwf_complex* bins = transforms.synthesis();
   const float turnPerOverlap = kTwoPi / static_cast<float>(settings.overlap);
   const float perBin = 1.0f / settings.binSpacing;
+  const float spacing = settings.binSpacing;
+  const float expected = settings.expectedAdvance;
+  // Plain arrays in plain loops, so that each loop vectorises.
+  float* __restrict phases = synthPhase;
+  const float* __restrict frequencies = shiftFreq;
   for (int32_t j = 1; j < kTopBin; ++j) {
-    const float centre = static_cast<float>(j) * settings.binSpacing;
-    const float advance = (shiftFreq[j] - centre) * perBin * turnPerOverlap +
-                          static_cast<float>(j) * settings.expectedAdvance;
-    const float phase = wrapPhase(synthPhase[j] + advance);
-    synthPhase[j] = phase;
-    bins[j][0] = shiftMag[j] * std::cos(phase);
-    bins[j][1] = shiftMag[j] * std::sin(phase);
+    const float bin = static_cast<float>(j);
+    const float advance = (frequencies[j] - bin * spacing) * perBin * turnPerOverlap + bin * expected;
+    phases[j] = wrapPhase(phases[j] + advance);
+  }
+  float sine[kBinCount], cosine[kBinCount];
+  for (int32_t j = 1; j < kTopBin; ++j) fastSinCos(phases[j], sine[j], cosine[j]);
+
+  fftwf_complex* bins = transforms.synthesis();
+  for (int32_t j = 1; j < kTopBin; ++j) {
+    bins[j][0] = shiftMag[j] * cosine[j];
+    bins[j][1] = shiftMag[j] * sine[j];
   }
   bins[0][0] = 0.0f;  // no direct current
   bins[0][1] = 0.0f;

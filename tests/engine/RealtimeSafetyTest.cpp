@@ -181,6 +181,7 @@ TEST_P(RealtimeSafety, TheAudioThreadAllocatesLocksAndCallsTheKernelNever) {
 }
 
 TEST(RealtimeSafetyProbe, TheCountersSeeWhatTheyMustSee) {
+  allocations = frees = locks = 0;
   std::thread probe([] {
     onAudioThread = true;
     void* volatile p = malloc(16);
@@ -190,15 +191,14 @@ TEST(RealtimeSafetyProbe, TheCountersSeeWhatTheyMustSee) {
     pthread_mutex_unlock(&m);
     onAudioThread = false;
   });
-  allocations = frees = locks = 0;
   probe.join();
   EXPECT_GE(allocations.load(), 1);
   EXPECT_GE(locks.load(), 1);
+  syscallsTrapped = 0;
   std::thread trapped([] {
     trapSystemCalls();
     syscall(SYS_getpid);
   });
-  syscallsTrapped = 0;
   trapped.join();
   EXPECT_EQ(syscallsTrapped.load(), 1);
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <xmmintrin.h>
 
 #include "tests/support/LoadedPlugin.h"
 #include "tests/support/Signals.h"
@@ -261,6 +262,26 @@ TEST(SignalPath, QualityDoesNotDecayOverMinutesOfSteadyInput) {
   RecordProperty("snr_after_61s", std::to_string(late));
   EXPECT_GT(early, 30.0);
   EXPECT_GT(late, early - 1.0) << "early " << early << " dB, late " << late << " dB";
+}
+
+}  // namespace
+
+namespace {
+
+// Both block entries flush denormals for their duration and give the host its
+// floating-point mode back.
+TEST(SignalPath, DenormalsAreFlushedAndTheHostModeIsRestored) {
+  Instance instance("gyrelle-stereo");
+  instance.start();
+  dryOnly(instance);
+  const std::vector<float> tiny(4096, 1e-39f);  // a denormal
+  const unsigned hostMode = _mm_getcsr() & ~0x8040u;  // the host runs without flushing
+  _mm_setcsr(hostMode);
+  for (bool replacing : {true, false}) {
+    const auto out = instance.run({tiny, tiny}, 512, replacing);
+    EXPECT_EQ(_mm_getcsr(), hostMode);
+    for (size_t i = kLatency; i < out[0].size(); ++i) ASSERT_EQ(out[0][i], 0.0f) << i;
+  }
 }
 
 }  // namespace
