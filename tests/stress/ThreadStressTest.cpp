@@ -22,8 +22,8 @@ namespace {
 
 using gyrelle::testing::Instance;
 
-constexpr int32_t kControlIterations = 1500;  // per controlling thread
-constexpr int32_t kMinimumBlocks = 400;
+constexpr int32_t kControlIterations = 10000;  // per controlling thread
+constexpr int32_t kMinimumBlocks = 2000;
 constexpr int32_t kLargestBlock = 2048;
 
 class ThreadStress : public ::testing::TestWithParam<const char*> {};
