@@ -14,7 +14,7 @@ for target in gyrelle_fuzz; do
   mkdir -p "$corpus" "$findings"
   # New inputs go to the build tree; the committed seeds are only read.
   status=0
-  build-fuzz/tests/$target -max_total_time="$seconds" -timeout=30 -max_len=4096 -rss_limit_mb=4096 \
+  build-fuzz/tests/$target -max_total_time="$seconds" -timeout=30 -max_len=1024 -len_control=0 -rss_limit_mb=4096 \
     -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" tests/fuzz/corpus >"$log" 2>&1 || status=$?
   grep -E '^(#[0-9]+[[:space:]]+(INITED|DONE)|stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb))' "$log" || true
   if [ "$status" -ne 0 ]; then
