@@ -339,10 +339,11 @@ void HostScript::suspendOrResume() {
 // ---------------------------------------------------------------------------
 // Editor actions. The plug-ins carry no editor yet, so these are answered 0
 // and touch nothing. Once the editor is in, add the opening here:
-//   case 3: dispatch(effEditOpen, 0, 0, <parent window of the headless
-//           platform>, 0.0f); break;
-// and raise the count given to in.below() to 4. Never give effEditOpen a
-// pointer that is not a parent window: a host would not.
+//   case 3: dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(kParentWindow), 0.0f); break;
+// with kParentWindow a window id the headless platform accepts (any non-zero
+// id it was not told is missing, 1 in the toolkit's examples), and raise the
+// count given to in.below() to 4. Never give effEditOpen anything but a
+// parent window: a host would not.
 // ---------------------------------------------------------------------------
 void HostScript::editorAction() {
   switch (in.below(3)) {

@@ -86,10 +86,11 @@ TEST_P(ThreadStress, AudioThreadKeepsGoingWhileEveryOtherThreadChangesThings) {
     }
   });
   // --- The editor's thread goes here once the plug-ins carry the editor: ---
-  // control(4, [effect](std::mt19937& random, int32_t) { effEditGetRect into an
-  // ERect* slot, effEditOpen with the headless platform's parent window, a few
-  // effEditIdle, effEditClose }); the automation thread above then also moves
-  // the panel's controls from another thread.
+  // control(4, [effect](std::mt19937& random, int32_t i) { effEditGetRect into
+  // an ERect* slot, effEditOpen with a parent window the headless platform
+  // accepts (a non-zero id, 1 in the toolkit's examples) when i % 50 == 0, an
+  // effEditIdle every time, effEditClose when i % 50 == 49 }); the automation
+  // thread above then also moves the panel's controls from another thread.
 
   // The audio thread: blocks of the announced size, both entries, until every
   // controller is done and at least kMinimumBlocks have run.
