@@ -1,5 +1,7 @@
 #include "tests/fuzz/HostScript.h"
 
+#include "tests/fuzz/SamplePatterns.h"
+
 #include <xmmintrin.h>
 
 #include <algorithm>
@@ -39,9 +41,6 @@ void trace(const char* format, ...) {
   std::abort();
 }
 
-const float kAmplitudes[] = {0.1f, 0.5f, 1.0f, 4.0f, 1e3f, 1e30f, FLT_MAX};
-const float kSpecials[] = {std::numeric_limits<float>::quiet_NaN(), INFINITY, -INFINITY, FLT_MAX, -FLT_MAX,
-                           std::numeric_limits<float>::denorm_min(), -0.0f, 1e-40f};
 const float kOpts[] = {0.0f, 1.0f, 0.5f, -1.0f, 44100.0f, 48000.0f, 88200.0f, 96000.0f, 22050.0f, 1e-30f, 1e30f};
 const intptr_t kBlockSizes[] = {1, 64, 512, 1024, 4096, 4192, 4193, 8192, 0, -1, 16384, 20000};
 const int32_t kBoundaryBlocks[] = {4191, 4192, 4193, 1023, 1024, 1025, 8384, 8385};
@@ -216,54 +215,6 @@ int32_t HostScript::blockLength() {
   return static_cast<int32_t>(std::min<int64_t>({frames, kMaxBlock, samplesLeft}));
 }
 
-void HostScript::fillChannel(float* samples, int32_t frames) {
-  const uint8_t kind = in.below(8);
-  const float amplitude = kAmplitudes[in.below(std::size(kAmplitudes))];
-  switch (kind) {
-    case 0:
-      std::fill(samples, samples + frames, 0.0f);
-      break;
-    case 1:
-    case 4: {
-      const double step = 2.0 * M_PI * (1.0 + in.byte()) * 40.0 / 48000.0;
-      const uint32_t every = 1 + in.byte();
-      for (int32_t i = 0; i < frames; ++i) {
-        samples[i] = static_cast<float>(amplitude * std::sin(step * i));
-        if (kind == 4 && i % every == 0) samples[i] = kSpecials[(i / every) % std::size(kSpecials)];
-      }
-      break;
-    }
-    case 2: {
-      uint32_t state = in.word() | 1;
-      for (int32_t i = 0; i < frames; ++i) {
-        state = state * 1664525u + 1013904223u;
-        samples[i] = amplitude * (static_cast<float>(state >> 8) / 8388608.0f - 1.0f);
-      }
-      break;
-    }
-    case 3: {
-      float pattern[16];
-      const int32_t count = 1 + static_cast<int32_t>(in.below(16));
-      for (int32_t k = 0; k < count; ++k) pattern[k] = in.anyFloat();
-      for (int32_t i = 0; i < frames; ++i) samples[i] = pattern[i % count];
-      break;
-    }
-    case 5:
-      std::fill(samples, samples + frames, in.anyFloat());
-      break;
-    case 6:
-      for (int32_t i = 0; i < frames; ++i) {
-        samples[i] = (i & 1 ? -1.0f : 1.0f) * std::numeric_limits<float>::denorm_min() * static_cast<float>(1 + i % 1000);
-      }
-      break;
-    case 7: {
-      const int32_t every = 1 + static_cast<int32_t>(in.word() % 4096);
-      for (int32_t i = 0; i < frames; ++i) samples[i] = i % every == 0 ? amplitude : 0.0f;
-      break;
-    }
-  }
-}
-
 void HostScript::checkOutput(const float* samples, int32_t frames) const {
   for (int32_t i = 0; i < frames; ++i) {
     if (!std::isfinite(samples[i])) fail("an output sample is not finite or was never written", samples[i]);
@@ -281,7 +232,7 @@ void HostScript::processBlock() {
 
   std::vector<std::vector<float>> inputData(static_cast<size_t>(inputs), std::vector<float>(length));
   std::vector<std::vector<float>> outputData(2, std::vector<float>(length, kSentinel));
-  for (auto& channel : inputData) fillChannel(channel.data(), frames > 0 ? frames : 1);
+  for (auto& channel : inputData) fillSamples(in, channel.data(), frames > 0 ? frames : 1);
   // In place: the samples go in through the very buffers they come out of.
   if (inPlace) {
     for (int32_t ch = 0; ch < inputs; ++ch) outputData[static_cast<size_t>(ch)] = inputData[static_cast<size_t>(ch)];

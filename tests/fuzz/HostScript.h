@@ -42,7 +42,6 @@ class HostScript {
 
   intptr_t dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
   int32_t blockLength();
-  void fillChannel(float* samples, int32_t frames);
   void checkOutput(const float* samples, int32_t frames) const;
 
   AEffect* const record;
