@@ -7,14 +7,22 @@
 namespace gyrelle {
 
 namespace {
-std::mutex& plannerLock() {
-  static std::mutex lock;
-  return lock;
+
+// Both plug-ins of this project, the host and other plug-ins may all use the
+// one FFTW library of the process, so a lock of ours (one per plug-in
+// library) cannot cover the planner. FFTW's own planner lock can: switched
+// on once, it guards every plan creation and destruction in the process.
+// The plug-in stays mapped once loaded (-z nodelete), so the lock functions
+// never vanish from under a later FFTW user.
+void makePlannerThreadSafe() {
+  static std::once_flag once;
+  std::call_once(once, [] { fftwf_make_planner_thread_safe(); });
 }
+
 }  // namespace
 
 FrameTransforms::FrameTransforms() {
-  std::lock_guard<std::mutex> guard(plannerLock());
+  makePlannerThreadSafe();
   frameBuffer = fftwf_alloc_real(kFrameSize);
   spectrumBuffer = fftwf_alloc_complex(kBinCount);
   synthesisBuffer = fftwf_alloc_complex(kBinCount);
@@ -24,7 +32,6 @@ FrameTransforms::FrameTransforms() {
 }
 
 FrameTransforms::~FrameTransforms() {
-  std::lock_guard<std::mutex> guard(plannerLock());
   fftwf_destroy_plan(forwardPlan);
   fftwf_destroy_plan(inversePlan);
   fftwf_free(frameBuffer);

@@ -1,7 +1,7 @@
 // The forward and inverse 1024-point real transforms of one instance, with
 // the buffers they run on. FFTW's planner is not thread-safe, and hosts build
-// and close instances from several threads: planning and plan destruction are
-// serialised process-wide. Executing a plan needs no lock.
+// and close instances from several threads: planning and plan destruction go
+// through FFTW's own process-wide planner lock. Executing a plan needs no lock.
 #pragma once
 
 #include <fftw3.h>

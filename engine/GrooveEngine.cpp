@@ -14,6 +14,11 @@ namespace {
 constexpr char kEffectName[] = "Gyrelle v1.4";
 constexpr char kVendorName[] = "QuillfenSoundSoftware";
 constexpr float kFallbackRate = 44100.0f;
+// Rates the frequency arithmetic stays exact over: far beyond audio at both
+// ends, yet far from where a bin spacing of rate/1024 would flush to zero or
+// a frequency overflow.
+constexpr float kLowestRate = 1.0f;
+constexpr float kHighestRate = 1e7f;
 constexpr float kLevelScale = 1.2f;
 
 bool validParameter(int32_t index) { return static_cast<uint32_t>(index) < static_cast<uint32_t>(kNumParams); }
@@ -157,7 +162,7 @@ void GrooveEngine::changeBlockSize(int32_t frames) { blockLength.store(frames, s
 
 float GrooveEngine::engineSampleRate() const {
   const float rate = currentSampleRate();
-  return std::isfinite(rate) && rate > 0.0f ? rate : kFallbackRate;
+  return rate >= kLowestRate && rate <= kHighestRate ? rate : kFallbackRate;  // false for NaN too
 }
 
 // --- Block processing ---

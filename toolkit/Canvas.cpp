@@ -190,7 +190,7 @@ OffscreenCanvas::OffscreenCanvas(Canvas& source, PanelBitmap* bitmap)
 
 OffscreenCanvas::OffscreenCanvas(PanelFrame* frame, int32_t width, int32_t height,
                                  PanelColour background)
-    : Canvas(frame), memory_(width, height), background_(background) {
+    : Canvas(frame), memory_(width, height) {
   attachSurface(&memory_);
   setFillColour(background);
   setPenColour(background);

@@ -105,7 +105,6 @@ class OffscreenCanvas : public Canvas {
 
  private:
   PanelSurface memory_;
-  PanelColour background_ = ColourBlack;
 };
 
 }  // namespace gyrelle

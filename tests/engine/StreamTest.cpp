@@ -62,6 +62,26 @@ TEST(Stream, GroovesCycleInTrueHertzAtEverySampleRate) {
   }
 }
 
+// Finite rates far outside audio (4.7e-38 and the like) broke the frequency
+// arithmetic: the bin spacing flushed to zero, the phases went non-finite and
+// every frame came out silent. They count as invalid like any other rate the
+// engine cannot use.
+TEST(Stream, AbsurdFiniteSampleRatesFallBackAndKeepTheSoundFlowing) {
+  for (float rate : {1e-45f, 4.7e-38f, 1e-30f, 0.5f, 2e7f, 1e30f, 3.4e38f}) {
+    Instance instance("gyrelle-stereo");
+    instance.start(rate, 512);
+    instance.setParameter(kRange, 0.0f);
+    const auto input = gyrelle::testing::sine(1000.0, 44100.0, 16384);
+    const auto out = instance.run({input, input});
+    EXPECT_GT(gyrelle::testing::rms(out[0], 8192, 8192), 0.05) << rate;
+  }
+  for (float rate : {1.0f, 8000.0f, 384000.0f, 1e7f}) {
+    GrooveEngine engine(nullptr, kMonoBuild);
+    engine.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+    EXPECT_EQ(engine.engineSampleRate(), rate);
+  }
+}
+
 // The dry part of the output is absent for one frame after every reset.
 size_t silentLeadIn(const std::vector<float>& x, size_t from) {
   size_t n = 0;
