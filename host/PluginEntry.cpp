@@ -1,18 +1,6 @@
 #include "host/PluginEntry.h"
 
-#include <atomic>
-
 #include "host/HostedEffect.h"
-
-namespace gyrelle {
-namespace {
-std::atomic<bool> constructionFailed{false};
-}  // namespace
-
-void markConstructionFailed() { constructionFailed.store(true); }
-bool constructionHasFailed() { return constructionFailed.load(); }
-
-}  // namespace gyrelle
 
 extern "C" AEffect* VSTPluginMain(audioMasterCallback callback) {
   // Without a callback there is no host to ask for a version.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <string>
 
 namespace gyrelle::testing {
 
@@ -17,6 +18,13 @@ struct RealtimeCounters {
   std::atomic<int> syscallsTrapped{0};
   std::atomic<long> lastSyscall{-1};
   void reset() { allocations = frees = locks = syscallsTrapped = 0; }
+  // "" when nothing was counted, else what was.
+  std::string findings() const {
+    if (allocations == 0 && frees == 0 && locks == 0 && syscallsTrapped == 0) return "";
+    return std::to_string(allocations.load()) + " allocations, " + std::to_string(frees.load()) + " frees, " +
+           std::to_string(locks.load()) + " locks, " + std::to_string(syscallsTrapped.load()) +
+           " system calls (last " + std::to_string(lastSyscall.load()) + ")";
+  }
 };
 
 RealtimeCounters& realtimeCounters();

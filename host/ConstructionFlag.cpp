@@ -1,7 +1,4 @@
-// For programs of ours that build the effect in-process (the panel tool, the
-// editor tests): the process-wide construction flag that the plug-in's entry
-// point otherwise provides. The entry point itself cannot be linked into a
-// program, because it also defines `main`.
+// The process-wide record that an instance could not build its editor.
 #include <atomic>
 
 #include "host/PluginEntry.h"
