@@ -1,5 +1,7 @@
 #include "tests/fuzz/HostScript.h"
 
+#include "toolkit/HeadlessPlatform.h"
+
 #include "tests/fuzz/SamplePatterns.h"
 
 #include <xmmintrin.h>
@@ -297,7 +299,7 @@ void HostScript::suspendOrResume() {
 // parent window: a host would not.
 // ---------------------------------------------------------------------------
 void HostScript::editorAction() {
-  switch (in.below(3)) {
+  switch (in.below(5)) {
     case 0: {
       ERect* rect = nullptr;
       if (dispatch(effEditGetRect, 0, 0, &rect, 0.0f) != 0) {
@@ -313,7 +315,34 @@ void HostScript::editorAction() {
     case 2:
       dispatch(effEditClose, 0, 0, nullptr, 0.0f);
       break;
+    case 3:
+      // Window 2 is a parent the platform treats as gone; any other exists.
+      dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(uintptr_t{1} + in.below(2)), 0.0f);
+      break;
+    case 4:
+      pressOnPanel();
+      break;
   }
+}
+
+// A mouse press somewhere on (or just off) the open panel, the pointer moving
+// and letting go as the input says, then the host's idle call that handles it.
+void HostScript::pressOnPanel() {
+  HeadlessWindow* window = platform.latestWindow();
+  if (window == nullptr) return;
+  const PanelPoint where{in.byte() * 2 + static_cast<int32_t>(in.below(2)) - 8, in.byte() * 5 / 4 - 8};
+  const int32_t modifiers[] = {0, ModShift, ModAlt, ModControl};
+  const int32_t buttons = (in.below(4) == 0 ? MouseRight : MouseLeft) | modifiers[in.below(4)];
+  std::vector<PointerStep> steps;
+  for (uint32_t n = in.below(12); n > 0; --n) {
+    steps.push_back({{where.h + static_cast<int32_t>(in.byte()) - 128, where.v + 2 * in.byte() - 256}, buttons});
+  }
+  window->scriptPointer(steps);  // released once the steps run out, so every drag ends
+  window->queueButtonPress((buttons & MouseRight) != 0 ? 3 : 1, where);
+  platform.queuePopupChoice(static_cast<int32_t>(in.below(6)) - 1);
+  trace("press at %d,%d buttons %d, %zu pointer steps", where.h, where.v, buttons, steps.size());
+  dispatch(effEditIdle, 0, 0, nullptr, 0.0f);
+  dispatch(effEditIdle, 0, 0, nullptr, 0.0f);
 }
 
 void HostScript::queryTexts() {

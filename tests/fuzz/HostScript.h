@@ -13,6 +13,10 @@
 #include "host/VstAbi.h"
 #include "tests/fuzz/ByteReader.h"
 
+namespace gyrelle {
+class HeadlessPlatform;
+}
+
 namespace gyrelle::fuzz {
 
 class HostScript {
@@ -23,7 +27,9 @@ class HostScript {
   static constexpr int64_t kSampleBudget = 24000;
   static constexpr int32_t kMaxActions = 96;
 
-  HostScript(AEffect* effect, ByteReader& input) : record(effect), in(input) {}
+  // The panel opens on `panels`, the headless platform the instance's toolkit uses.
+  HostScript(AEffect* effect, ByteReader& input, HeadlessPlatform& panels)
+      : record(effect), in(input), platform(panels) {}
 
   // Plays actions until the input is used up, then checks the final state.
   void play();
@@ -37,6 +43,7 @@ class HostScript {
   void changeBlockSizeOrRate();
   void suspendOrResume();
   void editorAction();
+  void pressOnPanel();
   void queryTexts();
   void checkFinalState();
 
@@ -46,6 +53,7 @@ class HostScript {
 
   AEffect* const record;
   ByteReader& in;
+  HeadlessPlatform& platform;
   int32_t announcedBlock = 1024;
   int64_t samplesLeft = kSampleBudget;
   std::vector<char> buffer = std::vector<char>(512);
