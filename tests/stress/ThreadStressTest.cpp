@@ -1,9 +1,11 @@
 // One instance driven from every side at once, as hosts do: an audio thread
 // processes blocks without a pause while other threads automate every
 // parameter, change and rename programs, suspend and resume, and change the
-// block size and the sample rate. Built with ThreadSanitizer (label tsan),
-// any data race in the plug-in is reported; in every build the output must
-// stay sound. The host side shares nothing but atomics.
+// block size and the sample rate, and a user-interface thread opens, idles
+// and closes the panel (on the headless platform, so the effect is built in
+// this process; it is still driven only through its record). Built with
+// ThreadSanitizer (label tsan), any data race in the plug-in is reported; in
+// every build the output must stay sound. The host side shares nothing but atomics.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,24 +17,37 @@
 #include <thread>
 #include <vector>
 
+#include "engine/ChannelBuild.h"
+#include "plugin/GrooveEffect.h"
 #include "tests/stress/OutputCheck.h"
-#include "tests/support/LoadedPlugin.h"
+#include "toolkit/HeadlessPlatform.h"
+#include "toolkit/PanelPlatform.h"
 
 namespace {
 
-using gyrelle::testing::Instance;
+intptr_t hostCallback(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
+  return opcode == audioMasterVersion ? 2400 : 0;
+}
 
 constexpr int32_t kControlIterations = 10000;  // per controlling thread
 constexpr int32_t kMinimumBlocks = 2000;
 constexpr int32_t kLargestBlock = 2048;
 
-class ThreadStress : public ::testing::TestWithParam<const char*> {};
+struct BuildCase {
+  const char* name;
+  gyrelle::ChannelBuild build;
+};
+
+class ThreadStress : public ::testing::TestWithParam<BuildCase> {};
 
 TEST_P(ThreadStress, AudioThreadKeepsGoingWhileEveryOtherThreadChangesThings) {
-  Instance instance(GetParam());
-  ASSERT_TRUE(instance.valid());
-  instance.start(48000.0f, 512);
-  AEffect* effect = instance.effect();
+  gyrelle::HeadlessPlatform panels;
+  gyrelle::usePanelPlatformForTesting(&panels);
+  AEffect* effect = (new gyrelle::GrooveEffect(&hostCallback, GetParam().build))->record();
+  effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
+  effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+  effect->dispatcher(effect, effSetBlockSize, 0, 512, nullptr, 0.0f);
+  effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
 
   std::atomic<int32_t> announcedBlock{512};  // what the host last told the plug-in
   std::atomic<int32_t> controllersRunning{0};
@@ -85,12 +100,18 @@ TEST_P(ThreadStress, AudioThreadKeepsGoingWhileEveryOtherThreadChangesThings) {
         break;
     }
   });
-  // --- The editor's thread goes here once the plug-ins carry the editor: ---
-  // control(4, [effect](std::mt19937& random, int32_t i) { effEditGetRect into
-  // an ERect* slot, effEditOpen with a parent window the headless platform
-  // accepts (a non-zero id, 1 in the toolkit's examples) when i % 50 == 0, an
-  // effEditIdle every time, effEditClose when i % 50 == 49 }); the automation
-  // thread above then also moves the panel's controls from another thread.
+  // The user-interface thread: the panel opened, idled and closed again, while
+  // the automation thread moves its controls from another thread.
+  std::atomic<int32_t> panelsOpened{0};
+  control(4, [effect, &panelsOpened](std::mt19937& random, int32_t i) {
+    ERect* rect = nullptr;
+    effect->dispatcher(effect, effEditGetRect, 0, 0, &rect, 0.0f);
+    if (i % 50 == 0 && effect->dispatcher(effect, effEditOpen, 0, 0, reinterpret_cast<void*>(uintptr_t{1}), 0.0f) == 1) {
+      ++panelsOpened;
+    }
+    effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
+    if (i % 50 == 49 || random() % 97 == 0) effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
+  });
 
   // The audio thread: blocks of the announced size, both entries, until every
   // controller is done and at least kMinimumBlocks have run.
@@ -120,15 +141,19 @@ TEST_P(ThreadStress, AudioThreadKeepsGoingWhileEveryOtherThreadChangesThings) {
 
   for (std::thread& controller : controllers) controller.join();
   audio.join();
+  effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+  gyrelle::usePanelPlatformForTesting(nullptr);
+  EXPECT_EQ(panels.windowCount(), 0);
+  EXPECT_EQ(panelsOpened.load(), kControlIterations / 50);
   EXPECT_EQ(unsoundBlocks.load(), 0);
   EXPECT_GE(blocks.load(), kMinimumBlocks);
-  std::printf("%s: %d blocks while %zu threads made %d changes each\n", GetParam(), blocks.load(), controllers.size(),
-              kControlIterations);
+  std::printf("%s: %d blocks while %zu threads made %d changes each\n", GetParam().name, blocks.load(),
+              controllers.size(), kControlIterations);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothBuilds, ThreadStress, ::testing::Values("gyrelle-mono", "gyrelle-stereo"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                           return std::string(std::strstr(info.param, "mono") ? "Mono" : "Stereo");
-                         });
+INSTANTIATE_TEST_SUITE_P(BothBuilds, ThreadStress,
+                         ::testing::Values(BuildCase{"Mono", gyrelle::kMonoBuild},
+                                           BuildCase{"Stereo", gyrelle::kStereoBuild}),
+                         [](const ::testing::TestParamInfo<BuildCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
