@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tests/support/LoadedPlugin.h"
+#include "tests/support/XTestServer.h"
 
 namespace gyrelle::testing {
 namespace {
@@ -33,62 +34,11 @@ bool waitFor(const std::function<bool()>& done, int ms = 5000) {
   return done();
 }
 
-// One connection to the server: windows, read-back and fake input.
-class XConnection {
+// One connection to the server: the host's top-level windows, read-back and fake input.
+class XConnection : public XTestServer {
  public:
-  XConnection() {
-    c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c) == 0) screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-  }
-  ~XConnection() { xcb_disconnect(c); }
-  bool ok() const { return screen != nullptr; }
-  void sync() { std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); }
-
-  xcb_window_t makeTopLevel(int16_t x, int16_t y) {
-    const xcb_window_t win = xcb_generate_id(c);
-    const uint32_t values[] = {0x202020u};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, win, screen->root, x, y, kW, kH, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, values);
-    xcb_map_window(c, win);
-    sync();
-    return win;
-  }
-  std::vector<xcb_window_t> children(xcb_window_t win) {
-    std::vector<xcb_window_t> out;
-    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, win), nullptr);
-    if (tree == nullptr) return out;
-    const xcb_window_t* kids = xcb_query_tree_children(tree);
-    out.assign(kids, kids + xcb_query_tree_children_length(tree));
-    std::free(tree);
-    return out;
-  }
-  bool popupShown() {
-    bool shown = false;
-    for (xcb_window_t w : children(screen->root)) {
-      auto* a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
-      if (a != nullptr && a->override_redirect && a->map_state == XCB_MAP_STATE_VIEWABLE) shown = true;
-      std::free(a);
-    }
-    return shown;
-  }
-  std::vector<uint32_t> read(xcb_window_t win) {
-    std::vector<uint32_t> pixels;
-    auto* reply = xcb_get_image_reply(
-        c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, win, 0, 0, kW, kH, ~0u), nullptr);
-    if (reply == nullptr) return pixels;
-    const uint32_t* data = reinterpret_cast<const uint32_t*>(xcb_get_image_data(reply));
-    const int n = xcb_get_image_data_length(reply) / 4;
-    for (int i = 0; i < n; ++i) pixels.push_back(data[i] & 0xFFFFFFu);
-    std::free(reply);
-    return pixels;
-  }
-  void fake(uint8_t type, uint8_t detail, int16_t x = 0, int16_t y = 0) {
-    xcb_test_fake_input(c, type, detail, XCB_CURRENT_TIME, screen->root, x, y, 0);
-    sync();
-  }
-
-  xcb_connection_t* c = nullptr;
-  xcb_screen_t* screen = nullptr;
+  xcb_window_t makeTopLevel(int16_t x, int16_t y) { return makeWindow(x, y, kW, kH, 0x202020u); }
+  std::vector<uint32_t> read(xcb_window_t win) { return XTestServer::read(win, kW, kH); }
 };
 
 // The host's user-interface thread: opens and closes the editor on request

@@ -23,6 +23,7 @@
 #include "toolkit/PanelFrame.h"
 #include "toolkit/TextDisplay.h"
 #include "toolkit/VerticalSlider.h"
+#include "tests/support/XTestServer.h"
 
 namespace gyrelle::testing {
 namespace {
@@ -33,39 +34,9 @@ constexpr uint32_t kHandleId = 900;
 void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // The test's own connection: parent windows, read-back and fake input.
-class XServer {
+class XServer : public XTestServer {
  public:
-  XServer() {
-    c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c)) return;
-    screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-  }
-  ~XServer() { xcb_disconnect(c); }
-  bool ok() const { return screen != nullptr; }
-
-  xcb_window_t makeParent(int16_t x, int16_t y, uint16_t w, uint16_t h) {
-    xcb_window_t win = xcb_generate_id(c);
-    const uint32_t values[] = {0x336699u};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, win, screen->root, x, y, w, h, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, values);
-    xcb_map_window(c, win);
-    sync();
-    return win;
-  }
-  void sync() { std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); }
-
-  std::vector<uint32_t> read(xcb_window_t win, int w, int h) {
-    std::vector<uint32_t> pixels;
-    auto* reply = xcb_get_image_reply(
-        c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, win, 0, 0, uint16_t(w), uint16_t(h), ~0u),
-        nullptr);
-    if (reply == nullptr) return pixels;
-    const uint32_t* data = reinterpret_cast<const uint32_t*>(xcb_get_image_data(reply));
-    const int n = xcb_get_image_data_length(reply) / 4;
-    for (int i = 0; i < n; ++i) pixels.push_back(data[i] & 0xFFFFFFu);
-    std::free(reply);
-    return pixels;
-  }
+  xcb_window_t makeParent(int16_t x, int16_t y, uint16_t w, uint16_t h) { return makeWindow(x, y, w, h, 0x336699u); }
   PanelPoint origin(xcb_window_t win) {
     auto* r = xcb_translate_coordinates_reply(
         c, xcb_translate_coordinates(c, win, screen->root, 0, 0), nullptr);
@@ -82,27 +53,9 @@ class XServer {
     std::free(r);
     return s;
   }
-  void fake(uint8_t type, uint8_t detail, int16_t x = 0, int16_t y = 0) {
-    xcb_test_fake_input(c, type, detail, XCB_CURRENT_TIME, screen->root, x, y, 0);
-    sync();
-  }
   void moveTo(PanelPoint p) { fake(XCB_MOTION_NOTIFY, 0, int16_t(p.h), int16_t(p.v)); }
   void press(uint8_t button) { fake(XCB_BUTTON_PRESS, button); }
   void release(uint8_t button) { fake(XCB_BUTTON_RELEASE, button); }
-  // True while an override-redirect window (the popup) is shown on the root.
-  bool popupShown() {
-    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, screen->root), nullptr);
-    if (tree == nullptr) return false;
-    bool shown = false;
-    const xcb_window_t* kids = xcb_query_tree_children(tree);
-    for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
-      auto* a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, kids[i]), nullptr);
-      if (a != nullptr && a->override_redirect && a->map_state == XCB_MAP_STATE_VIEWABLE) shown = true;
-      std::free(a);
-    }
-    std::free(tree);
-    return shown;
-  }
   // The first keycode of a modifier (0 shift, 2 control, 3 mod1) on this server.
   uint8_t modifierKey(int modifier) {
     auto* map = xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr);
@@ -120,9 +73,6 @@ class XServer {
     press(button);
     release(button);
   }
-
-  xcb_connection_t* c = nullptr;
-  xcb_screen_t* screen = nullptr;
 };
 
 // Fills its rect and writes down presses.
