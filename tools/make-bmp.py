@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes small uncompressed BMP files: the toolkit's test pictures and the
-placeholder panel pictures. Run once; the outputs are committed."""
+"""Writes the toolkit tests' small uncompressed BMP files into
+tests/toolkit/data/. Run once; the outputs are committed. (The panel's own
+pictures in resources/ are drawn by tools/pictures.)"""
 import struct
 import sys
 
@@ -36,30 +37,16 @@ VGA16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 
          (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
 
 if __name__ == "__main__":
-    which = sys.argv[1]
-    if which == "test":
-        d = "tests/toolkit/data/"
-        # 16 x 12, 16 colours: first row pure white, then stripes of grey and silver.
-        bmp(d + "handle4.bmp", 16, 12, 4, lambda x, y: 15 if y == 0 else (8 if y % 2 else 7), VGA16)
-        # 5 x 3, 24 bits: every pixel distinct; (1, 1) is almost white, (2, 1) pure white.
-        def rgb(x, y):
-            if (x, y) == (1, 1):
-                return (254, 255, 255)
-            if (x, y) == (2, 1):
-                return (255, 255, 255)
-            return (10 * x + 1, 20 * y + 2, 3)
-        bmp(d + "rgb24.bmp", 5, 3, 24, rgb)
-        # 3 x 2, 256-colour palette with three entries.
-        bmp(d + "pal8.bmp", 3, 2, 8, lambda x, y: (x + y) % 3, [(255, 0, 0), (0, 255, 0), (0, 0, 255)])
-    else:
-        d = "resources/"
-        def panel(x, y):
-            if x < 70 and 40 < y < 280:
-                return (0, 0, 0)
-            if x > 410 and 40 < y < 280:
-                return (0, 0, 0)
-            return (150, 150, 150)
-        bmp(d + "panel.bmp", 512, 316, 24, panel)
-        bmp(d + "slider-track.bmp", 16, 212, 4, lambda x, y: 8 if 6 <= x <= 9 else 0, VGA16)
-        bmp(d + "slider-handle.bmp", 16, 12, 4,
-            lambda x, y: 15 if (y == 0 or y == 11) else (7 if y % 2 else 8), VGA16)
+    d = "tests/toolkit/data/"
+    # 16 x 12, 16 colours: first row pure white, then stripes of grey and silver.
+    bmp(d + "handle4.bmp", 16, 12, 4, lambda x, y: 15 if y == 0 else (8 if y % 2 else 7), VGA16)
+    # 5 x 3, 24 bits: every pixel distinct; (1, 1) is almost white, (2, 1) pure white.
+    def rgb(x, y):
+        if (x, y) == (1, 1):
+            return (254, 255, 255)
+        if (x, y) == (2, 1):
+            return (255, 255, 255)
+        return (10 * x + 1, 20 * y + 2, 3)
+    bmp(d + "rgb24.bmp", 5, 3, 24, rgb)
+    # 3 x 2, 256-colour palette with three entries.
+    bmp(d + "pal8.bmp", 3, 2, 8, lambda x, y: (x + y) % 3, [(255, 0, 0), (0, 255, 0), (0, 0, 255)])

@@ -289,15 +289,8 @@ void HostScript::suspendOrResume() {
   dispatch(effMainsChanged, 0, pick < 0xF0 ? pick & 1 : in.signedWord(), nullptr, 0.0f);
 }
 
-// ---------------------------------------------------------------------------
-// Editor actions. The plug-ins carry no editor yet, so these are answered 0
-// and touch nothing. Once the editor is in, add the opening here:
-//   case 3: dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(kParentWindow), 0.0f); break;
-// with kParentWindow a window id the headless platform accepts (any non-zero
-// id it was not told is missing, 1 in the toolkit's examples), and raise the
-// count given to in.below() to 4. Never give effEditOpen anything but a
-// parent window: a host would not.
-// ---------------------------------------------------------------------------
+// Editor actions, as a host's user-interface thread sends them. effEditOpen
+// only ever gets a parent window: a host would give it nothing else.
 void HostScript::editorAction() {
   switch (in.below(5)) {
     case 0: {
