@@ -4,6 +4,7 @@
 
 #include "editor/GrooveDisplay.h"
 #include "editor/HelpView.h"
+#include "editor/KnobText.h"
 #include "editor/KnobView.h"
 #include "editor/LevelScaleView.h"
 #include "editor/PanelIds.h"
@@ -208,7 +209,9 @@ void PanelEditor::takeHandedOver() {
   float value = 0.0f;
   char text[kKnobTextBytes];
   for (int32_t index = 0; index < kParameters; ++index) {
-    if (handOver_.take(index, value, text)) showParameter(index, value, text);
+    if (!handOver_.take(index, value)) continue;
+    knobValueText(index, value, text);
+    showParameter(index, value, text);
   }
 }
 
@@ -222,8 +225,7 @@ void PanelEditor::parameterChanged(int32_t index, float value) {
   }
   // Another thread: the panel's widgets are not ours to touch here.
   if (!acceptsHandOver_.load(std::memory_order_acquire)) return;
-  knobValueText(index, value, text);
-  handOver_.post(index, value, text);
+  handOver_.post(index, value);
   requestRefresh();
 }
 
