@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/FrameTransforms.h"
-#include "engine/GrooveEngine.h"
+#include "plugin/GrooveEngine.h"
 
 using namespace gyrelle;
 

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
-#include "engine/GrooveEngine.h"
+#include "editor/PanelControls.h"
+#include "engine/EngineConstants.h"
+#include "engine/GrooveMotion.h"
 #include "toolkit/Canvas.h"
 #include "toolkit/PanelBitmap.h"
 
@@ -18,9 +20,9 @@ int32_t truncated(float x) {
 
 }  // namespace
 
-GrooveDisplay::GrooveDisplay(const PanelRect& rect, GrooveEngine* engine, PanelFrame* frame)
+GrooveDisplay::GrooveDisplay(const PanelRect& rect, const PanelControls* controls, PanelFrame* frame)
     : ValueWidget(rect, nullptr, 0),
-      engine_(engine),
+      controls_(controls),
       localRect_{0, 0, rect.width(), rect.height()},
       offscreenPicture_(new PanelBitmap(frame, rect.width(), rect.height())) {}
 
@@ -39,12 +41,15 @@ PanelPoint GrooveDisplay::project(const ModelPoint& p) const {
 }
 
 void GrooveDisplay::computeStrands() {
-  const float spread = std::sqrt(engine_->readParameter(2));
-  const float volumeBias = engine_->readParameter(5) + 0.5f;
+  const float spread = std::sqrt(controls_->parameterValue(kRange));
+  const float volumeBias = controls_->parameterValue(kVolumeBias) + 0.5f;
+  const float pitchBias = controls_->parameterValue(kPitchBias);
+  const float loudestPitch = controls_->parameterValue(kLoudestPitch);
+  const GrooveDisplayState grooves = controls_->grooveDisplayState();
   for (int32_t i = 0; i < kRungs; ++i) {
     const float f = float(i) * 0.020408163f;
-    const float a = engine_->helixAngle(f);
-    const float g = (i == 0 || i == kRungs - 1) ? 0.0f : engine_->grooveAmplitude(f, volumeBias);
+    const float a = helixAngle(f, pitchBias, grooves.grooveCount, grooves.phase);
+    const float g = (i == 0 || i == kRungs - 1) ? 0.0f : grooveAmplitude(f, volumeBias, loudestPitch);
     const float x = std::cos(a) * 4.0f * g * 0.4f;
     const float y = (f - 0.5f) * 4.0f * spread * 0.9f;
     const float z = std::sin(a) * 4.0f * g * 0.4f;
@@ -64,7 +69,7 @@ void GrooveDisplay::draw(Canvas& canvas) {
   off.setPenColour(ColourBlack);
   off.outlineRect(localRect_);
   off.fillInnerRect(localRect_);
-  if (engine_ != nullptr) {
+  if (controls_ != nullptr) {
     computeStrands();
     off.setPenColour(ColourGreen);
     off.setLineStyle(LineSolid);

@@ -1,7 +1,7 @@
 // The grooves drawn as a green twisted ladder: height is pitch position,
-// width the loudness the engine gives a groove there, and the twist follows
-// the grooves' motion. Redrawn from the engine's live state at every idle
-// refresh. Panel thread only; the engine is read through its atomics.
+// width the loudness the effect gives a groove there, and the twist follows
+// the grooves' motion. Redrawn from the effect's live state at every idle
+// refresh. Panel thread only; the effect is read through PanelControls.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@
 
 namespace gyrelle {
 
-class GrooveEngine;
+class PanelControls;
 class OffscreenCanvas;
 class PanelBitmap;
 
@@ -22,8 +22,8 @@ class GrooveDisplay : public ValueWidget {
     float x, y, z;
   };
 
-  // `engine` is not owned and may be null (the display then stays black).
-  GrooveDisplay(const PanelRect& rect, GrooveEngine* engine, PanelFrame* frame);
+  // `controls` is not owned and may be null (the display then stays black).
+  GrooveDisplay(const PanelRect& rect, const PanelControls* controls, PanelFrame* frame);
   ~GrooveDisplay() override;
 
   void draw(Canvas& canvas) override;
@@ -38,7 +38,7 @@ class GrooveDisplay : public ValueWidget {
   void computeStrands();
   PanelPoint project(const ModelPoint& p) const;
 
-  GrooveEngine* engine_;
+  const PanelControls* controls_;
   OffscreenCanvas* offscreen_ = nullptr;
   PanelRect localRect_;
   PanelBitmap* offscreenPicture_;

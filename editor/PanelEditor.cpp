@@ -11,10 +11,10 @@
 #include "editor/PanelLabel.h"
 #include "editor/PanelLayout.h"
 #include "editor/ViewGroupSet.h"
-#include "engine/GrooveEngine.h"
 #include "toolkit/ChoiceMenu.h"
 #include "toolkit/PanelBitmap.h"
 #include "toolkit/PanelFrame.h"
+#include "toolkit/PanelPlatform.h"
 #include "toolkit/VerticalSlider.h"
 
 namespace gyrelle {
@@ -59,12 +59,9 @@ PanelLabel* makeCaption(const PanelRect& rect, PanelFontId font, const char* tex
 
 }  // namespace
 
-PanelEditor::PanelEditor(GrooveEngine* effect)
-    : GuiEditor(effect), engine_(effect), background_(new PanelBitmap(kPanelPictureId)) {
-  editorRectangle.top = 0;
-  editorRectangle.left = 0;
-  editorRectangle.bottom = int16_t(background_->height());
-  editorRectangle.right = int16_t(background_->width());
+PanelEditor::PanelEditor(PanelControls* controls)
+    : controls_(controls), lastIdleTicks(panelTickCount()), background_(new PanelBitmap(kPanelPictureId)) {
+  bounds_ = PanelRect{0, 0, background_->width(), background_->height()};
 }
 
 PanelEditor::~PanelEditor() {
@@ -97,7 +94,8 @@ intptr_t PanelEditor::openEditor(void* parent) {
   // panel in use cannot be replaced.
   if (idleDepth_ > 0) return 0;
   if (frame != nullptr) closeEditor();  // hosts do not always pair open and close
-  GuiEditor::openEditor(parent);
+  requestRefresh();
+  parentWindow_ = parent;
   panelThread_.store(std::this_thread::get_id(), std::memory_order_release);
   handOver_.clear();
   acceptsHandOver_.store(true, std::memory_order_release);
@@ -114,7 +112,7 @@ intptr_t PanelEditor::openEditor(void* parent) {
   frame->addWidget(helpView_);
 
   for (int32_t index = 1; index < kParameters; ++index) {
-    parameterChanged(index, ownerEffect->readParameter(index));
+    parameterChanged(index, controls_->parameterValue(index));
   }
   open_ = true;
   return 1;
@@ -129,7 +127,7 @@ void PanelEditor::buildWidgets() {
   renderMenu_->setBackColour(ColourBlack);
   renderMenu_->setFrameColour(ColourBlack);
   for (int32_t i = 0; i < 4; ++i) renderMenu_->addEntry(kRenderEntries[i], i);
-  renderMenu_->setCurrentIndex(renderEntryFor(ownerEffect->readParameter(0)));
+  renderMenu_->setCurrentIndex(renderEntryFor(controls_->parameterValue(0)));
   viewGroups_->addToGroup(renderMenu_, 0);
 
   renderCaption_ = makeCaption(layout.renderCaption, kFontArial11, "Render Level");
@@ -158,7 +156,7 @@ void PanelEditor::buildWidgets() {
   levelScale_ = new LevelScaleView(layout.levelScale, ColourBlack, ColourGrey, kLevelFullScale);
   viewGroups_->addToGroup(levelScale_, 0);
 
-  grooveDisplay_ = new GrooveDisplay(layout.grooveDisplay, engine_, frame);
+  grooveDisplay_ = new GrooveDisplay(layout.grooveDisplay, controls_, frame);
   viewGroups_->addToGroup(grooveDisplay_, 0);
 }
 
@@ -200,9 +198,23 @@ void PanelEditor::closeEditor() {
 void PanelEditor::editorIdle() {
   if (frame != nullptr) takeHandedOver();
   ++idleDepth_;
-  GuiEditor::editorIdle();
+  refreshPending_.store(false, std::memory_order_release);
+  if (frame != nullptr) frame->refreshAll();
   --idleDepth_;
   if (idleDepth_ == 0 && closeDeferred_) closeEditor();
+}
+
+void PanelEditor::idleWhileTracking() {
+  const uint32_t now = panelTickCount();
+  // Unsigned difference: the 32-bit millisecond clock may wrap.
+  if (now - lastIdleTicks < kTrackingIdleMs) return;
+  lastIdleTicks = now;
+  editorIdle();
+  if (controls_ != nullptr) controls_->idleHost();
+}
+
+void PanelEditor::redrawPanel(const PanelRect&) {
+  if (frame != nullptr) frame->drawWidgetNow(nullptr);
 }
 
 void PanelEditor::takeHandedOver() {
@@ -249,10 +261,10 @@ void PanelEditor::widgetChanged(Canvas& canvas, ValueWidget* widget) {
   if (tag == kRenderTag && widget == renderMenu_) {
     const int32_t entry = renderMenu_->currentIndex(nullptr);
     if (entry < 0) return;
-    ownerEffect->writeParameterAndNotify(kRenderTag, renderValueFor(entry));
+    controls_->performEdit(kRenderTag, renderValueFor(entry));
     renderMenu_->refresh(canvas);
   } else if (tag >= kFirstKnobTag && tag <= kWetTag) {
-    ownerEffect->writeParameterAndNotify(tag, widget->value());
+    controls_->performEdit(tag, widget->value());
     widget->redrawNow();
   }
 }

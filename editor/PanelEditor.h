@@ -1,6 +1,6 @@
-// The editor of this effect: builds the panel over the picture, turns every
-// widget change into an automated parameter write, and mirrors every
-// parameter write back into the widgets.
+// The effect's panel, in any plug-in format: builds the panel over the
+// picture, turns every widget change into an edit of the effect (through
+// PanelControls), and mirrors every parameter change back into the widgets.
 //
 // Threads: the panel lives on the thread that opened it (the host's UI
 // thread): open, close, idle, the widgets and all drawing happen there.
@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <thread>
 
-#include "editor/GuiEditor.h"
+#include "editor/PanelControls.h"
 #include "editor/ParameterHandOver.h"
 #include "toolkit/Widget.h"
 
@@ -22,43 +22,57 @@ namespace gyrelle {
 
 class ChoiceMenu;
 class GrooveDisplay;
-class GrooveEngine;
 class HelpView;
 class KnobView;
 class LevelScaleView;
 class PanelBitmap;
+class PanelFrame;
 class PanelLabel;
 class VerticalSlider;
 class ViewGroupSet;
 
-class PanelEditor : public GuiEditor, public ValueListener {
+class PanelEditor : public PanelIdleHost, public ValueListener {
  public:
   static constexpr int32_t kKnobs = 6;
+  static constexpr uint32_t kTrackingIdleMs = 50;
 
   // Host thread that builds the effect: loads the panel picture and takes
-  // its size as the editor rectangle.
-  explicit PanelEditor(GrooveEngine* effect);
+  // its size as the panel's. `controls` is not owned and outlives the panel.
+  explicit PanelEditor(PanelControls* controls);
   // Host thread that closes the effect; the panel is closed first if the
   // host left it open.
   ~PanelEditor() override;
 
+  PanelEditor(const PanelEditor&) = delete;
+  PanelEditor& operator=(const PanelEditor&) = delete;
+
   // UI thread: opens the panel in the host's window `parent` (an X11 window
   // id); a panel already open is closed first. Answers 1 (0 when called from
   // a host callback while the panel handles its own events).
-  intptr_t openEditor(void* parent) override;
+  intptr_t openEditor(void* parent);
   // UI thread: destroys the panel; nothing when it is closed. From a host
   // callback while the panel handles its own events, the panel goes as soon
   // as that handling returns.
-  void closeEditor() override;
+  void closeEditor();
   // UI thread: shows parameter writes posted from other threads, then the
   // frame's refresh pass.
-  void editorIdle() override;
+  void editorIdle();
   // Any thread: see the class comment.
-  void parameterChanged(int32_t index, float value) override;
+  void parameterChanged(int32_t index, float value);
+  // Any thread: asks for a refresh at the next idle; touches only an atomic flag.
+  void requestRefresh() { refreshPending_.store(true, std::memory_order_release); }
+  // UI thread, from a widget's tracking loop: editorIdle and the host's
+  // idle at most once every 50 ms.
+  void idleWhileTracking() override;
+  // UI thread: the whole panel at once, if it is open.
+  void redrawPanel(const PanelRect& area);
   // UI thread, from a widget of the panel.
   void widgetChanged(Canvas& canvas, ValueWidget* widget) override;
 
+  // Any thread: the panel's size, that of its picture.
+  PanelRect panelBounds() const { return bounds_; }
   // For tests and tools, UI thread.
+  PanelFrame* panelFrame() const { return frame; }
   bool isOpen() const { return open_; }
   ChoiceMenu* renderMenu() const { return renderMenu_; }
   KnobView* knob(int32_t tag) const;  // tags 1 to 6
@@ -85,7 +99,11 @@ class PanelEditor : public GuiEditor, public ValueListener {
   void takeHandedOver();
   bool onPanelThread() const;
 
-  GrooveEngine* const engine_;
+  PanelControls* const controls_;
+  PanelRect bounds_{0, 0, 0, 0};
+  PanelFrame* frame = nullptr;  // owned; exists only while the panel is open
+  uint32_t lastIdleTicks;
+  void* parentWindow_ = nullptr;  // the host's window given to the last openEditor
   ViewGroupSet* viewGroups_ = nullptr;
   HelpView* helpView_ = nullptr;
   bool open_ = false;
@@ -108,6 +126,7 @@ class PanelEditor : public GuiEditor, public ValueListener {
   // alone writes these two; others only read them.
   std::atomic<std::thread::id> panelThread_{};
   std::atomic<bool> acceptsHandOver_{false};
+  std::atomic<bool> refreshPending_{false};  // set by any thread, cleared by the panel thread
   ParameterHandOver handOver_;
 };
 

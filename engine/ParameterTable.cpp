@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "engine/ParameterText.h"
-#include "host/ValueText.h"
+#include "engine/ValueText.h"
 
 namespace gyrelle {
 

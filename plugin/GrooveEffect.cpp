@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "editor/PanelEditor.h"
+#include "plugin/GuiEditor.h"
 #include "host/EditorBase.h"
 #include "host/PluginEntry.h"
 
@@ -11,7 +11,7 @@ namespace gyrelle {
 GrooveEffect::GrooveEffect(audioMasterCallback callback, const ChannelBuild& build)
     : GrooveEngine(callback, build) {
   // The editor attaches itself; without one the instance is refused.
-  if (new (std::nothrow) PanelEditor(this) == nullptr) markConstructionFailed();
+  if (new (std::nothrow) GuiEditor(this) == nullptr) markConstructionFailed();
 }
 
 // A panel the host left open goes before the engine it draws from.

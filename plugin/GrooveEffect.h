@@ -2,7 +2,7 @@
 // parameter write reaches the editor, so the panel follows the host.
 #pragma once
 
-#include "engine/GrooveEngine.h"
+#include "plugin/GrooveEngine.h"
 
 namespace gyrelle {
 

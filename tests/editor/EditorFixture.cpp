@@ -30,7 +30,7 @@ void EditorTest::SetUp() {
   r.recordAutomations = true;
   r.onCall = nullptr;
   effect = new GrooveEffect(&recordingHost, kMonoBuild);
-  editor = static_cast<PanelEditor*>(effect->editor());
+  editor = &static_cast<GuiEditor*>(effect->editor())->panel();
 }
 
 void EditorTest::TearDown() {

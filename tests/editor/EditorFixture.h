@@ -10,6 +10,7 @@
 
 #include "editor/PanelEditor.h"
 #include "plugin/GrooveEffect.h"
+#include "plugin/GuiEditor.h"
 #include "toolkit/Canvas.h"
 #include "toolkit/HeadlessPlatform.h"
 #include "toolkit/PanelFrame.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/GrooveEngine.h"
+#include "plugin/GrooveEngine.h"
 #include "engine/ParameterTable.h"
 #include "tests/support/LoadedPlugin.h"
 #include "tests/support/Signals.h"

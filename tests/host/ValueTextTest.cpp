@@ -1,5 +1,5 @@
 // The eight-character value texts.
-#include "host/ValueText.h"
+#include "engine/ValueText.h"
 
 #include <gtest/gtest.h>
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "editor/PanelEditor.h"
+#include "plugin/GuiEditor.h"
 #include "plugin/GrooveEffect.h"
 #include "toolkit/HeadlessPlatform.h"
 #include "toolkit/PanelFrame.h"
@@ -35,7 +36,8 @@ PanelPicture snapshotPanel(GrooveEffect& effect, PanelPage page, float seconds) 
   HeadlessPlatform platform;
   usePanelPlatformForTesting(&platform);
   renderTone(effect, seconds);
-  auto* editor = static_cast<PanelEditor*>(effect.editor());
+  auto* vstEditor = static_cast<GuiEditor*>(effect.editor());
+  PanelEditor* editor = vstEditor != nullptr ? &vstEditor->panel() : nullptr;
   PanelPicture picture;
   constexpr uintptr_t kHostWindow = 0x1;
   if (editor != nullptr && editor->openEditor(reinterpret_cast<void*>(kHostWindow)) == 1 &&

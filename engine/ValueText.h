@@ -1,4 +1,5 @@
-// The eight-character value texts hosts show beside a parameter.
+// The eight-character value texts hosts show beside a parameter, shared by
+// every format binding and the engine's parameter texts.
 #pragma once
 
 #include <cstdint>

@@ -1,18 +1,15 @@
-#include "engine/GrooveEngine.h"
+#include "engine/GrooveProcessor.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "engine/ParameterTable.h"
-#include "host/EditorBase.h"
 
 namespace gyrelle {
 
 namespace {
 
-constexpr char kEffectName[] = "Gyrelle v1.4";
-constexpr char kVendorName[] = "QuillfenSoundSoftware";
 constexpr float kFallbackRate = 44100.0f;
 // Rates the frequency arithmetic stays exact over: far beyond audio at both
 // ends, yet far from where a bin spacing of rate/1024 would flush to zero or
@@ -32,25 +29,13 @@ void writeSilence(float** outputs, int32_t frames) {
 
 }  // namespace
 
-GrooveEngine::GrooveEngine(audioMasterCallback callback, const ChannelBuild& build)
-    : HostedEffectEx(callback, kNumPrograms, kNumParams),
-      channels(build.channels),
-      productSuffix(build.productSuffix),
-      channelState(new SpectralChannel[static_cast<size_t>(build.channels)]),
-      stagingInput(new float[static_cast<size_t>(build.channels) * kStagingFrames]()) {
-  for (std::atomic<float>& value : paramValue) value.store(0.0f);
-  selectProgram(0);
+GrooveProcessor::GrooveProcessor(int32_t channelCount)
+    : channels(channelCount == 1 ? 1 : 2),
+      channelState(new SpectralChannel[static_cast<size_t>(channels)]),
+      stagingInput(new float[static_cast<size_t>(channels) * kStagingFrames]()) {
+  for (int32_t k = 0; k < kNumParams; ++k) paramValue[k].store(parameterInfo(k)->defaultValue);
   overlap.store(overlapForRenderLevel(parameter(kRenderLevel)));
   grooveCount.store(grooveCountFor(parameter(kNumGrooves)));
-
-  assignInputCount(channels);
-  assignOutputCount(2);
-  declareReplacing(true);
-  assignUniqueId(build.uniqueId);
-  declareMonoCapable(true);
-  declareNoTail(true);
-  assignInitialDelay(kLatencyFrames);
-
   for (int32_t i = 0; i < kFrameSize; ++i) {
     hannWindow[i] = 0.5f - 0.5f * std::cos(kTwoPi * static_cast<float>(i) / static_cast<float>(kFrameSize));
   }
@@ -59,75 +44,35 @@ GrooveEngine::GrooveEngine(audioMasterCallback callback, const ChannelBuild& bui
   settingsDeferred.store(false);
 }
 
-GrooveEngine::~GrooveEngine() = default;
+GrooveProcessor::~GrooveProcessor() = default;
 
-// --- Parameters and programs ---
+// --- Parameters ---
 
-void GrooveEngine::writeParameter(int32_t index, float value) {
+void GrooveProcessor::writeParameter(int32_t index, float value) {
   if (validParameter(index)) {
     if (std::isnan(value)) return;
-    const float stored = clampParameter(value);
-    programs.setValue(programIndex.load(std::memory_order_relaxed), index, stored);
-    paramValue[index].store(stored, std::memory_order_relaxed);
+    paramValue[index].store(clampParameter(value), std::memory_order_relaxed);
   }
   applySettingsIfIdle();
-  if (attachedEditor != nullptr) attachedEditor->requestRefresh();
 }
 
-float GrooveEngine::readParameter(int32_t index) { return validParameter(index) ? parameter(index) : 0.0f; }
+float GrooveProcessor::readParameter(int32_t index) const { return validParameter(index) ? parameter(index) : 0.0f; }
 
-void GrooveEngine::selectProgram(int32_t program) {
-  if (!ProgramBank::validProgram(program)) return;
-  programIndex.store(program, std::memory_order_relaxed);
-  for (int32_t k = 0; k < kNumParams; ++k) writeParameter(k, programs.value(program, k));
-}
-
-void GrooveEngine::renameProgram(const char* text) {
-  programs.rename(programIndex.load(std::memory_order_relaxed), text);
-}
-
-void GrooveEngine::copyProgramName(char* text) {
-  programs.copyName(programIndex.load(std::memory_order_relaxed), text);
-}
-
-void GrooveEngine::copyParameterUnit(int32_t index, char* text) {
-  if (const ParameterInfo* info = parameterInfo(index)) std::strcpy(text, info->label);
-}
-
-void GrooveEngine::copyParameterText(int32_t index, char* text) {
-  if (validParameter(index)) parameterValueText(index, parameter(index), text);
-}
-
-void GrooveEngine::copyParameterName(int32_t index, char* text) {
-  if (const ParameterInfo* info = parameterInfo(index)) std::strcpy(text, info->name);
-}
-
-bool GrooveEngine::copyEffectName(char* text) {
-  std::strcpy(text, kEffectName);
-  return true;
-}
-
-bool GrooveEngine::copyVendorText(char* text) {
-  std::strcpy(text, kVendorName);
-  return true;
-}
-
-bool GrooveEngine::copyProductText(char* text) {
-  copyEffectName(text);
-  std::strcat(text, productSuffix);
-  return true;
+float GrooveProcessor::sampleRate() const {
+  const float rate = requestedRate.load(std::memory_order_relaxed);
+  return rate >= kLowestRate && rate <= kHighestRate ? rate : kFallbackRate;  // false for NaN too
 }
 
 // --- Structural settings and the stream ---
 
-void GrooveEngine::applySettingsIfIdle() {
+void GrooveProcessor::applySettingsIfIdle() {
   if (settingsDeferred.load(std::memory_order_acquire)) return;
   StreamTurn turn(stream);
   // A block that started meanwhile applies the change itself.
   if (turn) applySettings();
 }
 
-void GrooveEngine::applySettings() {
+void GrooveProcessor::applySettings() {
   const int32_t newOverlap = overlapForRenderLevel(parameter(kRenderLevel));
   if (newOverlap != overlap.load(std::memory_order_relaxed)) {
     overlap.store(newOverlap, std::memory_order_relaxed);
@@ -140,13 +85,13 @@ void GrooveEngine::applySettings() {
   }
 }
 
-void GrooveEngine::resetStream() {
+void GrooveProcessor::resetStream() {
   motion.reset();
   for (int32_t ch = 0; ch < channels; ++ch) channelState[ch].clear();
   framePos = 0;
 }
 
-void GrooveEngine::onSuspend() {
+void GrooveProcessor::suspend() {
   settingsDeferred.store(false, std::memory_order_release);
   StreamTurn turn(stream);
   if (turn) {
@@ -156,18 +101,9 @@ void GrooveEngine::onSuspend() {
   }
 }
 
-// The staging buffers have a fixed size: a longer block is processed in
-// pieces, so nothing is reallocated while the audio thread might use it.
-void GrooveEngine::changeBlockSize(int32_t frames) { blockLength.store(frames, std::memory_order_relaxed); }
-
-float GrooveEngine::engineSampleRate() const {
-  const float rate = currentSampleRate();
-  return rate >= kLowestRate && rate <= kHighestRate ? rate : kFallbackRate;  // false for NaN too
-}
-
 // --- Block processing ---
 
-void GrooveEngine::processAccumulate(float** inputs, float** outputs, int32_t frames) {
+void GrooveProcessor::processBlock(float** inputs, float** outputs, int32_t frames) {
   if (frames <= 0 || outputs == nullptr) return;
   StreamTurn turn(stream);
   if (!turn) {
@@ -177,7 +113,7 @@ void GrooveEngine::processAccumulate(float** inputs, float** outputs, int32_t fr
   runBlock(inputs, outputs, frames);
 }
 
-void GrooveEngine::processReplace(float** inputs, float** outputs, int32_t frames) {
+void GrooveProcessor::processStaged(float** inputs, float** outputs, int32_t frames) {
   if (frames <= 0 || outputs == nullptr) return;
   StreamTurn turn(stream);
   if (!turn) {
@@ -203,12 +139,12 @@ void GrooveEngine::processReplace(float** inputs, float** outputs, int32_t frame
   }
 }
 
-void GrooveEngine::runBlock(float** inputs, float** outputs, int32_t frames) {
+void GrooveProcessor::runBlock(float** inputs, float** outputs, int32_t frames) {
   settingsDeferred.store(true, std::memory_order_release);
   if (resetRequested.exchange(false, std::memory_order_acq_rel)) resetStream();
   applySettings();
 
-  const float rate = engineSampleRate();
+  const float rate = sampleRate();
   const int32_t hop = kFrameSize / overlap.load(std::memory_order_relaxed);
   const int32_t kept = kFrameSize - hop;
   if (framePos == 0) framePos = kept;
@@ -244,7 +180,7 @@ void GrooveEngine::runBlock(float** inputs, float** outputs, int32_t frames) {
   }
 }
 
-void GrooveEngine::frameComplete(int32_t hop, float rate) {
+void GrooveProcessor::frameComplete(int32_t hop, float rate) {
   const int32_t count = grooveCount.load(std::memory_order_relaxed);
   const int32_t currentOverlapValue = overlap.load(std::memory_order_relaxed);
   const GrooveShape shape{parameter(kRange), parameter(kPitchBias), parameter(kVolumeBias), parameter(kLoudestPitch)};
@@ -266,13 +202,13 @@ void GrooveEngine::frameComplete(int32_t hop, float rate) {
   for (int32_t ch = 0; ch < channels; ++ch) channelState[ch].processFrame(settings, transforms);
 }
 
-// --- The live groove state for the panel ---
+// --- The live groove state for displays ---
 
-float GrooveEngine::helixAngle(float position) const {
+float GrooveProcessor::helixAngle(float position) const {
   return gyrelle::helixAngle(position, parameter(kPitchBias), currentGrooveCount(), motion.currentPhase());
 }
 
-float GrooveEngine::grooveAmplitude(float position, float volumeBias) const {
+float GrooveProcessor::grooveAmplitude(float position, float volumeBias) const {
   return gyrelle::grooveAmplitude(position, volumeBias, parameter(kLoudestPitch));
 }
 

@@ -1,4 +1,4 @@
-#include "engine/ProgramBank.h"
+#include "plugin/ProgramBank.h"
 
 #include <cstdio>
 #include <cstring>
