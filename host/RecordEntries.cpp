@@ -1,6 +1,6 @@
 #include "host/RecordEntries.h"
 
-#include "host/DenormalGuard.h"
+#include "engine/DenormalGuard.h"
 #include "host/HostedEffect.h"
 
 namespace gyrelle::entries {
