@@ -120,12 +120,14 @@ void KnobView::onMouseDown(Canvas&, PanelPoint where) {
   pressRow_ = where.v;
   pressValue_ = value_;
   dragging_ = true;
+  if (listener != nullptr) listener->gestureBegan(this);
 }
 
 void KnobView::refresh(Canvas& canvas) {
   if (!dragging_) return;
   if ((canvas.readMouseButtons() & MouseLeft) == 0) {
     dragging_ = false;
+    if (listener != nullptr) listener->gestureEnded(this);
     return;
   }
   PanelPoint where{0, 0};

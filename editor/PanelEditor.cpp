@@ -169,6 +169,7 @@ void PanelEditor::closeEditor() {
     return;
   }
   closeDeferred_ = false;
+  endGestures();  // a drag cut short by the close
   open_ = false;
   acceptsHandOver_.store(false, std::memory_order_release);
   delete frame;  // destroys the widgets in it and its window
@@ -261,12 +262,51 @@ void PanelEditor::widgetChanged(Canvas& canvas, ValueWidget* widget) {
   if (tag == kRenderTag && widget == renderMenu_) {
     const int32_t entry = renderMenu_->currentIndex(nullptr);
     if (entry < 0) return;
-    controls_->performEdit(kRenderTag, renderValueFor(entry));
+    edit(kRenderTag, renderValueFor(entry));
     renderMenu_->refresh(canvas);
   } else if (tag >= kFirstKnobTag && tag <= kWetTag) {
-    controls_->performEdit(tag, widget->value());
+    edit(tag, widget->value());
     widget->redrawNow();
   }
 }
+
+// A change outside a drag (a menu choice, a slider reset) is a gesture of its own.
+void PanelEditor::edit(int32_t index, float value) {
+  if (inGesture_[index]) {
+    controls_->performEdit(index, value);
+    return;
+  }
+  controls_->beginEdit(index);
+  controls_->performEdit(index, value);
+  controls_->endEdit(index);
+}
+
+void PanelEditor::gestureBegan(ValueWidget* widget) {
+  if (widget == nullptr || frame == nullptr) return;
+  const int32_t tag = widget->tag;
+  if (tag < kFirstKnobTag || tag > kWetTag || inGesture_[tag]) return;
+  inGesture_[tag] = true;
+  controls_->beginEdit(tag);
+}
+
+void PanelEditor::gestureEnded(ValueWidget* widget) {
+  if (widget == nullptr) return;
+  const int32_t tag = widget->tag;
+  if (tag < kFirstKnobTag || tag > kWetTag || !inGesture_[tag]) return;
+  inGesture_[tag] = false;
+  controls_->endEdit(tag);
+}
+
+void PanelEditor::endGestures() {
+  for (int32_t index = 0; index < kParameters; ++index) {
+    if (!inGesture_[index]) continue;
+    inGesture_[index] = false;
+    controls_->endEdit(index);
+  }
+}
+
+uintptr_t PanelEditor::panelWindow() const { return frame != nullptr ? frame->window() : 0; }
+
+bool PanelEditor::windowAlive() const { return frame != nullptr && frame->isOpen() && frame->window() != 0; }
 
 }  // namespace gyrelle

@@ -68,6 +68,16 @@ class PanelEditor : public PanelIdleHost, public ValueListener {
   void redrawPanel(const PanelRect& area);
   // UI thread, from a widget of the panel.
   void widgetChanged(Canvas& canvas, ValueWidget* widget) override;
+  // UI thread, from a knob or slider: brackets a drag with beginEdit and endEdit.
+  void gestureBegan(ValueWidget* widget) override;
+  void gestureEnded(ValueWidget* widget) override;
+
+  // UI thread: the panel's own window (an X11 window id), 0 while closed or
+  // when no window could be made.
+  uintptr_t panelWindow() const;
+  // UI thread: true while the panel is open and its window still exists
+  // (the host may destroy the window it gave us).
+  bool windowAlive() const;
 
   // Any thread: the panel's size, that of its picture.
   PanelRect panelBounds() const { return bounds_; }
@@ -98,6 +108,8 @@ class PanelEditor : public PanelIdleHost, public ValueListener {
   void showParameter(int32_t index, float value, const char* knobText);
   void takeHandedOver();
   bool onPanelThread() const;
+  void endGestures();
+  void edit(int32_t index, float value);
 
   PanelControls* const controls_;
   PanelRect bounds_{0, 0, 0, 0};
@@ -109,6 +121,7 @@ class PanelEditor : public PanelIdleHost, public ValueListener {
   bool open_ = false;
   int32_t idleDepth_ = 0;       // nesting of editorIdle (tracking loops idle from inside)
   bool closeDeferred_ = false;  // a close asked for while idleDepth_ > 0
+  bool inGesture_[9] = {};      // per parameter: a drag's beginEdit was sent
   ChoiceMenu* renderMenu_ = nullptr;
   PanelLabel* renderCaption_ = nullptr;
   KnobView* knobs_[kKnobs] = {};

@@ -83,6 +83,7 @@ void VerticalSlider::onMouseDown(Canvas& canvas, PanelPoint where) {
   int32_t remembered = buttons;
   int32_t current = buttons;
   PanelPoint point = where;
+  if (listener != nullptr) listener->gestureBegan(this);
   do {
     // A travel of 0 pixels has no positions in between: the value stays where it is.
     float v = range != 0.0f ? float(int64_t(point.v) - minHandle_ - grab) / range : value_;
@@ -100,6 +101,7 @@ void VerticalSlider::onMouseDown(Canvas& canvas, PanelPoint where) {
       remembered = current;
     }
   } while (current == MouseLeft || current == (MouseLeft | ModShift));
+  if (listener != nullptr) listener->gestureEnded(this);
 }
 
 }  // namespace gyrelle

@@ -20,6 +20,10 @@ class ValueListener {
   virtual ~ValueListener() = default;
   // Called on the panel window's thread with the canvas the widget holds.
   virtual void widgetChanged(Canvas& canvas, ValueWidget* widget) = 0;
+  // A drag with the mouse starts and ends: the changes in between form one
+  // gesture (hosts record automation from it). Panel window's thread.
+  virtual void gestureBegan(ValueWidget*) {}
+  virtual void gestureEnded(ValueWidget*) {}
 };
 
 // What a frame offers widgets that track the mouse in a loop of their own:
