@@ -80,12 +80,16 @@ std::vector<std::vector<float>> LilvEffect::run(const std::vector<std::vector<fl
 std::vector<std::vector<float>> LilvEffect::runPattern(const std::vector<std::vector<float>>& input,
                                                        const std::vector<uint32_t>& blocks, bool inPlace) {
   const size_t frames = input.empty() ? 0 : input[0].size();
-  std::vector<std::vector<float>> work = input;  // the input, overwritten in place when asked
+  // In place, a copy of the input is overwritten; otherwise the input is only read.
+  std::vector<std::vector<float>> copy;
+  if (inPlace) copy = input;
+  const std::vector<std::vector<float>>& work = inPlace ? copy : input;
   std::vector<std::vector<float>> out(2, std::vector<float>(frames, 0.0f));
   size_t step = 0;
   for (size_t done = 0; done < frames; ++step) {
     const uint32_t block = static_cast<uint32_t>(std::min<size_t>(blocks[step % blocks.size()], frames - done));
-    float* in[2] = {work[0].data() + done, work[input.size() - 1].data() + done};
+    // The plug-in reads its inputs only, except where they are its outputs too.
+    float* in[2] = {const_cast<float*>(work[0].data()) + done, const_cast<float*>(work[input.size() - 1].data()) + done};
     float* o[2] = {out[0].data() + done, out[1].data() + done};
     if (inPlace) {
       o[0] = in[0];
@@ -95,8 +99,8 @@ std::vector<std::vector<float>> LilvEffect::runPattern(const std::vector<std::ve
     done += block;
   }
   if (inPlace) {
-    out[0] = work[0];
-    if (inputs_ == 2) out[1] = work[1];
+    out[0] = copy[0];
+    if (inputs_ == 2) out[1] = copy[1];
   }
   return out;
 }
