@@ -12,6 +12,7 @@ namespace {
 
 Lv2Effect* effectOf(LV2_Handle instance) { return static_cast<Lv2Effect*>(instance); }
 
+// Host thread that instantiates; null when memory runs out.
 template <int32_t Channels>
 LV2_Handle instantiate(const LV2_Descriptor*, double sampleRate, const char*, const LV2_Feature* const*) {
   try {
@@ -21,18 +22,24 @@ LV2_Handle instantiate(const LV2_Descriptor*, double sampleRate, const char*, co
   }
 }
 
+// Any thread the host uses for the instance, the audio thread included.
 void connectPort(LV2_Handle instance, uint32_t port, void* location) {
   effectOf(instance)->connectPort(port, location);
 }
 
+// Host thread, never during run.
 void activate(LV2_Handle instance) { effectOf(instance)->activate(); }
 
+// Audio thread.
 void run(LV2_Handle instance, uint32_t frames) { effectOf(instance)->run(frames); }
 
+// Host thread, never during run.
 void deactivate(LV2_Handle instance) { effectOf(instance)->deactivate(); }
 
+// Host thread that frees the instance.
 void cleanup(LV2_Handle instance) { delete effectOf(instance); }
 
+// Any thread: no extension interfaces.
 const void* extensionData(const char*) { return nullptr; }
 
 const LV2_Descriptor kDescriptors[] = {

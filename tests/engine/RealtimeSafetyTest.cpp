@@ -2,7 +2,9 @@
 // This program replaces the allocation and locking functions to count their
 // use on the audio thread, and runs that thread under a seccomp filter that
 // traps every system call.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <lv2/core/lv2.h>
 #include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -96,6 +98,79 @@ TEST(RealtimeSafetyProbe, TheCountersSeeWhatTheyMustSee) {
   trapped.join();
   EXPECT_EQ(realtimeCounters().syscallsTrapped.load(), 1);
 }
+
+// The LV2 plug-ins through their descriptor, as a host's run() calls them:
+// blocks of every size, in place and not, control changes (structural ones
+// and hostile values included) read at each run, a deactivate and activate.
+struct Lv2Ports {
+  Lv2Ports() : in(10000), left(10000), right(10000) {
+    for (size_t i = 0; i < in.size(); ++i) in[i] = 0.4f * std::sin(0.05f * static_cast<float>(i));
+    in[17] = NAN;
+    in[500] = 1e38f;
+  }
+  float controls[11] = {2, 4, 24, 0.3f, 0, 0, 50, -90, 0, 0, 0};
+  std::vector<float> in, left, right;
+};
+
+void lv2AudioWork(const LV2_Descriptor* descriptor, LV2_Handle handle, Lv2Ports& ports, uint32_t inputs) {
+  const uint32_t blocks[] = {512, 0, 1, 64, 10000, 4096, 300};
+  const float hostile[] = {NAN, INFINITY, -INFINITY, 1e30f, -3.0f};
+  for (int round = 0; round < 6; ++round) {
+    const bool inPlace = round % 2 == 1;
+    for (uint32_t ch = 0; ch < inputs; ++ch) descriptor->connect_port(handle, 11 + ch, ports.in.data());
+    descriptor->connect_port(handle, 11 + inputs, inPlace ? ports.in.data() : ports.left.data());
+    descriptor->connect_port(handle, 12 + inputs, ports.right.data());
+    for (uint32_t frames : blocks) {
+      descriptor->run(handle, frames);
+      ports.controls[frames % 9] = hostile[frames % 5];
+      descriptor->run(handle, frames);
+      ports.controls[frames % 9] = 0.5f;
+    }
+    ports.controls[0] = static_cast<float>(1 + round % 4);
+    ports.controls[1] = static_cast<float>(2 + round);
+    if (round == 3) {
+      descriptor->deactivate(handle);
+      descriptor->activate(handle);
+    }
+  }
+}
+
+class Lv2RealtimeSafety : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(Lv2RealtimeSafety, RunAllocatesLocksAndCallsTheKernelNever) {
+  void* library = dlopen(GYRELLE_LV2_BUNDLE "/gyrelle-dsp.so", RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  auto entry = reinterpret_cast<LV2_Descriptor_Function>(dlsym(library, "lv2_descriptor"));
+  ASSERT_NE(entry, nullptr);
+  const LV2_Descriptor* descriptor = entry(GetParam());
+  ASSERT_NE(descriptor, nullptr);
+  const LV2_Feature* none[] = {nullptr};
+  LV2_Handle handle = descriptor->instantiate(descriptor, 48000.0, GYRELLE_LV2_BUNDLE, none);
+  ASSERT_NE(handle, nullptr);
+  Lv2Ports ports;
+  for (uint32_t k = 0; k < 11; ++k) descriptor->connect_port(handle, k, &ports.controls[k]);
+  const uint32_t inputs = GetParam() + 1;
+  descriptor->activate(handle);
+  lv2AudioWork(descriptor, handle, ports, inputs);  // binds every lazily resolved symbol first
+
+  realtimeCounters().reset();
+  bool filtered = false;
+  std::thread audio([&] {
+    filtered = trapSystemCalls();
+    countOnThisThread(true);
+    lv2AudioWork(descriptor, handle, ports, inputs);
+    countOnThisThread(false);
+  });
+  audio.join();
+  ASSERT_TRUE(filtered);
+  EXPECT_EQ(realtimeCounters().findings(), "");
+  descriptor->deactivate(handle);
+  descriptor->cleanup(handle);
+  dlclose(library);
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, Lv2RealtimeSafety, ::testing::Values(0u, 1u),
+                         [](const auto& info) { return std::string(info.index == 0 ? "Mono" : "Stereo"); });
 
 INSTANTIATE_TEST_SUITE_P(Builds, RealtimeSafety, ::testing::Values("gyrelle-mono", "gyrelle-stereo"),
                          [](const auto& info) { return std::string(info.index == 0 ? "Mono" : "Stereo"); });
