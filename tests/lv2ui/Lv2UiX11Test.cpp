@@ -207,6 +207,8 @@ class Lv2UiX11 : public ::testing::Test {
 
 TEST_F(Lv2UiX11, TheBundleDeclaresAnEmbeddedUiWithIdle) {
   EXPECT_EQ(ui.uri, "urn:quillfen:gyrelle:ui");
+  // The UI library brought no FFTW into the process (the signal path is not in it).
+  EXPECT_EQ(dlopen("libfftw3f.so.3", RTLD_NOW | RTLD_NOLOAD), nullptr);
   EXPECT_EQ(ui.requiredFeatures.size(), 2u);
   for (const std::string& f : ui.requiredFeatures) {
     EXPECT_TRUE(f == LV2_UI__parent || f == LV2_UI__idleInterface) << f;
