@@ -259,6 +259,8 @@ void GrooveEngine::frameComplete(int32_t hop, float rate) {
   settings.grooveCount = count;
   settings.grooveRatio = motion.ratios();
   settings.grooveGain = motion.gains();
+  channelState[0].frameKernels().mapGrooves(count, motion.ratios(), grooveBins);
+  settings.grooveBins = &grooveBins;
   settings.wetGain = kLevelScale * parameter(kWetOutLvl) / (512.0f * static_cast<float>(currentOverlapValue)) * 2.0f /
                      std::sqrt(static_cast<float>(count));
   settings.dryGain = kLevelScale * parameter(kDryOutLvl) * 0.5f;

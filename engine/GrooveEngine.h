@@ -9,6 +9,7 @@
 #include "engine/ChannelBuild.h"
 #include "engine/EngineConstants.h"
 #include "engine/FrameTransforms.h"
+#include "engine/GrooveBinMap.h"
 #include "engine/GrooveMotion.h"
 #include "engine/ProgramBank.h"
 #include "engine/SpectralChannel.h"
@@ -81,8 +82,9 @@ class GrooveEngine : public HostedEffectEx {
 
   GrooveMotion motion;
   int32_t framePos = 0;  // 0: the stream has not started
-  float hannWindow[kFrameSize];
+  alignas(64) float hannWindow[kFrameSize];
   FrameTransforms transforms;
+  GrooveBinMap grooveBins;  // this frame's source bins, shared by the channels
   std::unique_ptr<SpectralChannel[]> channelState;
   std::unique_ptr<float[]> stagingInput;  // kStagingFrames per channel
 };
