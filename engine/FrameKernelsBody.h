@@ -7,14 +7,13 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__AVX2__)
-#include <immintrin.h>
-#elif defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "engine/FastPhase.h"
 #include "engine/FrameKernels.h"
+#include "engine/GrooveBinMapping.h"
+#include "engine/SerialRemap.h"
+#if defined(__AVX2__)
+#include "engine/WideRemap.h"
+#endif
 
 namespace gyrelle {
 namespace {
@@ -76,190 +75,12 @@ bool analyse(const FrameSettings& settings, const float* __restrict spectrum, Ch
   return true;
 }
 
-// The sources of bins first .. first + 7 for one ratio.
-inline void sourcesOfBlock(int32_t first, float ratio, int32_t* source) {
-#if defined(__AVX2__)
-  const __m256 k = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(first)), _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
-  const __m256 q = _mm256_div_ps(k, _mm256_set1_ps(ratio));
-  const __m256 inRange = _mm256_and_ps(
-      _mm256_and_ps(_mm256_cmp_ps(k, _mm256_set1_ps(kTopBin), _CMP_LE_OQ), _mm256_cmp_ps(q, _mm256_setzero_ps(), _CMP_GE_OQ)),
-      _mm256_cmp_ps(q, _mm256_set1_ps(kTopBin + 1), _CMP_LE_OQ));
-  const __m256i whole = _mm256_cvttps_epi32(_mm256_and_ps(q, inRange));
-  const __m256i none = _mm256_set1_epi32(kNoSource);
-  _mm256_store_si256(reinterpret_cast<__m256i*>(source),
-                     _mm256_blendv_epi8(none, whole, _mm256_castps_si256(inRange)));
-#elif defined(__SSE2__)
-  for (int32_t half = 0; half < kLanesPerBlock; half += 4) {
-    const __m128 k = _mm_add_ps(_mm_set1_ps(static_cast<float>(first + half)), _mm_setr_ps(0, 1, 2, 3));
-    const __m128 q = _mm_div_ps(k, _mm_set1_ps(ratio));
-    const __m128 inRange = _mm_and_ps(_mm_and_ps(_mm_cmple_ps(k, _mm_set1_ps(kTopBin)), _mm_cmpge_ps(q, _mm_setzero_ps())),
-                                      _mm_cmple_ps(q, _mm_set1_ps(kTopBin + 1)));
-    const __m128i whole = _mm_cvttps_epi32(_mm_and_ps(q, inRange));
-    const __m128i live = _mm_castps_si128(inRange);
-    const __m128i result = _mm_or_si128(_mm_and_si128(live, whole), _mm_andnot_si128(live, _mm_set1_epi32(kNoSource)));
-    _mm_store_si128(reinterpret_cast<__m128i*>(source + half), result);
-  }
-#else
-  for (int32_t lane = 0; lane < kLanesPerBlock; ++lane) {
-    const int32_t k = first + lane;
-    const float q = static_cast<float>(k) / ratio;
-    const bool inRange = k <= kTopBin && q >= 0.0f && q <= static_cast<float>(kTopBin + 1);
-    source[lane] = inRange ? static_cast<int32_t>(q) : kNoSource;
-  }
-#endif
-}
-
-// source = k / ratio truncated, as single-precision arithmetic gives it;
-// anything beyond the top bin (or not a number) has no source. A groove whose
-// ratio has not changed keeps its map.
-void mapGrooves(int32_t grooveCount, const float* ratios, GrooveBinMap& map) {
-  map.grooveCount = grooveCount;
-  for (int32_t g = 0; g < grooveCount; ++g) {
-    const float ratio = ratios[g];
-    if (map.ratio[g] == ratio) continue;
-    map.ratio[g] = ratio;
-    int32_t* __restrict source = map.source[g];
-    int32_t blocks = 0, windows = 1;
-    int32_t first = 0;
-    for (; first < kMappedBins; first += kLanesPerBlock) {
-      sourcesOfBlock(first, ratio, source + first);
-      if (source[first] > kTopBin) break;  // sources only grow: no later block has one
-      int32_t last = source[first];
-      for (int32_t lane = 1; lane < kLanesPerBlock; ++lane) {
-        if (source[first + lane] <= kTopBin) last = source[first + lane];
-      }
-      const int32_t spread = (last - source[first]) / kLanesPerBlock + 1;
-      windows = spread > windows ? spread : windows;
-      ++blocks;
-    }
-    for (int32_t k = first; k < kMappedBins; ++k) source[k] = kNoSource;
-    map.blocks[g] = blocks;
-    map.windows[g] = windows;
-  }
-}
-
-// One groove's pass over bins first .. first + count - 1, exactly as the plain
-// loop over the bins does it: the loudest contribution wins each bin, and a
-// bin still without a frequency inherits from the bin below (`below`).
-inline void remapBinsSerially(const ChannelBuffers& buffers, const int32_t* source, float gain, float ratio,
-                              int32_t first, int32_t count, float* mag, float* freq, float belowMag,
-                              float belowFreq) {
-  for (int32_t lane = 0; lane < count; ++lane) {
-    const int32_t k = first + lane;
-    if (k >= 1 && k <= kTopBin && source[k] <= kTopBin) {
-      const int32_t index = source[k];
-      const float v = buffers.binMag[index] * gain;
-      if (v > mag[lane]) {
-        mag[lane] = v;
-        freq[lane] = buffers.binFreq[index] * ratio;
-      }
-      if (freq[lane] == 0.0f) {
-        freq[lane] = lane > 0 ? freq[lane - 1] : belowFreq;
-        mag[lane] = lane > 0 ? mag[lane - 1] : belowMag;
-      }
-    }
-    belowMag = mag[lane];
-    belowFreq = freq[lane];
-  }
-}
-
-#if defined(__AVX2__)
-
-// The values at `offset` (0 to 8 * Windows - 1) from `window`, without a gather.
-template <int Windows>
-inline __m256 lookUp(const float* window, __m256i offset) {
-  __m256 r = _mm256_permutevar8x32_ps(_mm256_loadu_ps(window), offset);
-  for (int w = 1; w < Windows; ++w) {
-    const __m256 next = _mm256_permutevar8x32_ps(_mm256_loadu_ps(window + 8 * w), offset);
-    const __m256i beyond = _mm256_cmpgt_epi32(offset, _mm256_set1_epi32(8 * w - 1));
-    r = _mm256_blendv_ps(r, next, _mm256_castsi256_ps(beyond));
-  }
-  return r;
-}
-
-// The sources of a groove grow with the bin, so the eight bins of a block read
-// from one short window of the analysis: loaded whole and permuted. Blocks are
-// the outer loop, grooves the inner one, and a bin's running winner stays in a
-// register; a block where a bin is left without a frequency (the hole filling
-// that runs along the bins) is redone bin by bin.
-void remap(const FrameSettings& settings, ChannelBuffers& buffers) {
-  const GrooveBinMap& map = *settings.grooveBins;
-  alignas(32) float lastMag[kMaxGrooves][kLanesPerBlock] = {};
-  alignas(32) float lastFreq[kMaxGrooves][kLanesPerBlock] = {};
-  alignas(32) float mags[kLanesPerBlock];
-  alignas(32) float freqs[kLanesPerBlock];
-  const __m256 zero = _mm256_setzero_ps();
-  const __m256i pastTop = _mm256_set1_epi32(kTopBin + 1);
-  const __m256i notBinZero = _mm256_setr_epi32(0, -1, -1, -1, -1, -1, -1, -1);
-  const int32_t grooveCount = settings.grooveCount;
-  for (int32_t block = 0; block < kBinBlocks; ++block) {
-    const int32_t first = block * kLanesPerBlock;
-    __m256 mag = zero;
-    __m256 freq = zero;
-    for (int32_t g = 0; g < grooveCount; ++g) {
-      if (block >= map.blocks[g]) continue;
-      const int32_t* source = map.source[g];
-      const float gain = settings.grooveGain[g];
-      const float ratio = settings.grooveRatio[g];
-      const __m256i index = _mm256_load_si256(reinterpret_cast<const __m256i*>(source + first));
-      const int32_t base = source[first];
-      const __m256i offset = _mm256_sub_epi32(index, _mm256_set1_epi32(base));
-      __m256i live = _mm256_cmpgt_epi32(pastTop, index);
-      if (block == 0) live = _mm256_and_si256(live, notBinZero);
-      const __m256 active = _mm256_castsi256_ps(live);
-      __m256 sourceMag, sourceFreq;
-      bool serial = false;
-      switch (map.windows[g]) {
-        case 1:
-          sourceMag = lookUp<1>(buffers.binMag + base, offset);
-          sourceFreq = lookUp<1>(buffers.binFreq + base, offset);
-          break;
-        case 2:
-          sourceMag = lookUp<2>(buffers.binMag + base, offset);
-          sourceFreq = lookUp<2>(buffers.binFreq + base, offset);
-          break;
-        case 3:
-          sourceMag = lookUp<3>(buffers.binMag + base, offset);
-          sourceFreq = lookUp<3>(buffers.binFreq + base, offset);
-          break;
-        case 4:
-          sourceMag = lookUp<4>(buffers.binMag + base, offset);
-          sourceFreq = lookUp<4>(buffers.binFreq + base, offset);
-          break;
-        default:  // sources too far apart for a window
-          sourceMag = sourceFreq = zero;
-          serial = true;
-          break;
-      }
-      const __m256 v = _mm256_mul_ps(sourceMag, _mm256_set1_ps(gain));
-      const __m256 wins = _mm256_and_ps(_mm256_cmp_ps(v, mag, _CMP_GT_OQ), active);
-      const __m256 newMag = _mm256_blendv_ps(mag, v, wins);
-      const __m256 newFreq = _mm256_blendv_ps(freq, _mm256_mul_ps(sourceFreq, _mm256_set1_ps(ratio)), wins);
-      const __m256 holes = _mm256_and_ps(_mm256_cmp_ps(newFreq, zero, _CMP_EQ_OQ), active);
-      if (serial || _mm256_movemask_ps(holes) != 0) {
-        _mm256_store_ps(mags, mag);
-        _mm256_store_ps(freqs, freq);
-        remapBinsSerially(buffers, source, gain, ratio, first, kLanesPerBlock, mags, freqs,
-                          lastMag[g][kLanesPerBlock - 1], lastFreq[g][kLanesPerBlock - 1]);
-        mag = _mm256_load_ps(mags);
-        freq = _mm256_load_ps(freqs);
-      } else {
-        mag = newMag;
-        freq = newFreq;
-      }
-      _mm256_store_ps(lastMag[g], mag);
-      _mm256_store_ps(lastFreq[g], freq);
-    }
-    _mm256_store_ps(buffers.shiftMag + first, mag);
-    _mm256_store_ps(buffers.shiftFreq + first, freq);
-  }
-}
-
-#else
-
 // Lays every groove's shifted copy of the spectrum over the others, groove
 // after groove, each over all bins in ascending order.
 void remap(const FrameSettings& settings, ChannelBuffers& buffers) {
+#if defined(__AVX2__)
+  remapWide(settings, buffers);
+#else
   const GrooveBinMap& map = *settings.grooveBins;
   std::memset(buffers.shiftMag, 0, sizeof buffers.shiftMag);
   std::memset(buffers.shiftFreq, 0, sizeof buffers.shiftFreq);
@@ -267,9 +88,8 @@ void remap(const FrameSettings& settings, ChannelBuffers& buffers) {
     remapBinsSerially(buffers, map.source[g], settings.grooveGain[g], settings.grooveRatio[g], 0, kBinCount,
                       buffers.shiftMag, buffers.shiftFreq, 0.0f, 0.0f);
   }
-}
-
 #endif
+}
 
 // Running phases keep every moved partial continuous from frame to frame.
 void synthesise(const FrameSettings& settings, const float* __restrict spectrum, ChannelBuffers& buffers,

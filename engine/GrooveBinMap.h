@@ -19,10 +19,15 @@ struct GrooveBinMap {
   // Blocks of bins that still have a source at or below the top bin; the
   // sources grow with the bin, so every later block has none.
   int32_t blocks[kMaxGrooves] = {};
-  // Widest spread of sources within one of those blocks, in 8-bin windows.
+  // At least the widest spread of sources within one of those blocks, in
+  // 8-bin windows.
   int32_t windows[kMaxGrooves] = {};
   // source[g][k] = k / ratio truncated, for bins 0 to 512; kNoSource above.
   alignas(64) int32_t source[kMaxGrooves][kMappedBins] = {};
+  // The same per block: the source of the block's first bin, and each bin's
+  // distance from it (-1 for bin 0 and for a bin without a source).
+  int32_t blockBase[kMaxGrooves][kBinBlocks] = {};
+  alignas(64) int32_t offset[kMaxGrooves][kMappedBins] = {};
 };
 
 }  // namespace gyrelle
