@@ -147,6 +147,63 @@ void BM_Process(benchmark::State& state) {
 BENCHMARK(BM_Process)->ArgsProduct({{1, 2}, {1, 2, 3, 4}, {2, 10}, {512}});
 BENCHMARK(BM_Process)->Args({2, 2, 4, 512})->Args({2, 2, 4, 1})->Args({2, 4, 10, 1});
 
+// Each step of a channel's frame on its own, with 10 grooves spread over two
+// octaves whose ratios move a little every frame (as they do while the
+// grooves turn): the cost of one frame's step relative to a transform pair.
+// Arguments: 0 the groove map (shared by the channels), 1 analysis,
+// 2 remapping, 3 synthesis, 4 overlap-add, 5 window.
+void BM_FrameStep(benchmark::State& state) {
+  const FrameKernels& kernels = selectedFrameKernels();
+  auto buffers = std::make_unique<ChannelBuffers>();
+  auto map = std::make_unique<GrooveBinMap>();
+  std::vector<float> spectrum(2 * kBinCount), synthesis(2 * kBinCount), resynthesised(kFrameSize), window(kFrameSize);
+  std::memset(buffers.get(), 0, sizeof(ChannelBuffers));
+  for (int32_t i = 0; i < 2 * kBinCount; ++i) spectrum[static_cast<size_t>(i)] = std::sin(0.37f * static_cast<float>(i));
+  for (int32_t i = 0; i < kFrameSize; ++i) {
+    resynthesised[static_cast<size_t>(i)] = std::cos(0.11f * static_cast<float>(i));
+    window[static_cast<size_t>(i)] = 0.5f - 0.5f * std::cos(kTwoPi * static_cast<float>(i) / kFrameSize);
+  }
+  float ratios[kMaxGrooves], gains[kMaxGrooves];
+  for (int32_t g = 0; g < kMaxGrooves; ++g) {
+    ratios[g] = std::pow(2.0f, static_cast<float>(g) / 5.0f - 1.0f);
+    gains[g] = 0.5f + 0.05f * static_cast<float>(g);
+  }
+  FrameSettings settings{16, 64, 46.875f, kPi / 8.0f, kMaxGrooves, ratios, gains, map.get(), 1e-4f, 0.3f,
+                         window.data()};
+  kernels.mapGrooves(kMaxGrooves, ratios, *map);
+  kernels.analyse(settings, spectrum.data(), *buffers);
+  TransformPairs pairs;
+  const int step = static_cast<int>(state.range(0));
+  constexpr int kRounds = 64;
+  double work = 0.0, transforms = 0.0;
+  DenormalGuard flush;
+  for (auto _ : state) {
+    const double start = threadSeconds();
+    for (int round = 0; round < kRounds; ++round) {
+      switch (step) {
+        case 0:
+          for (int32_t g = 0; g < kMaxGrooves; ++g) ratios[g] *= round % 2 == 0 ? 1.00005f : 0.99995f;
+          kernels.mapGrooves(kMaxGrooves, ratios, *map);
+          break;
+        case 1: kernels.analyse(settings, spectrum.data(), *buffers); break;
+        case 2: kernels.remap(settings, *buffers); break;
+        case 3: kernels.synthesise(settings, spectrum.data(), *buffers, synthesis.data()); break;
+        case 4: kernels.overlapAdd(settings, resynthesised.data(), *buffers); break;
+        default: kernels.applyWindow(window.data(), resynthesised.data(), buffers->overlapSum); break;
+      }
+      benchmark::ClobberMemory();
+    }
+    const double middle = threadSeconds();
+    pairs.run(kRounds);
+    transforms += threadSeconds() - middle;
+    work += middle - start;
+  }
+  static const char* const kSteps[] = {"groove map", "analysis", "remapping", "synthesis", "overlap-add", "window"};
+  state.counters["step_vs_transforms"] = work / transforms;
+  state.SetLabel(std::string(kSteps[step < 5 ? step : 5]) + ", " + kernels.name);
+}
+BENCHMARK(BM_FrameStep)->DenseRange(0, 5);
+
 constexpr int32_t kManyInstances = 8;
 double oneThreadFactor = 0.0;  // written by the 1-thread run, read by the later ones
 

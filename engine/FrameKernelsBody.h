@@ -13,6 +13,7 @@
 #include "engine/SerialRemap.h"
 #if defined(__AVX2__)
 #include "engine/WideRemap.h"
+#include "engine/WideSynthesis.h"
 #endif
 
 namespace gyrelle {
@@ -85,7 +86,7 @@ void remap(const FrameSettings& settings, ChannelBuffers& buffers) {
   std::memset(buffers.shiftMag, 0, sizeof buffers.shiftMag);
   std::memset(buffers.shiftFreq, 0, sizeof buffers.shiftFreq);
   for (int32_t g = 0; g < settings.grooveCount; ++g) {
-    remapBinsSerially(buffers, map.source[g], settings.grooveGain[g], settings.grooveRatio[g], 0, kBinCount,
+    remapBinsSerially(buffers, map, g, settings.grooveGain[g], settings.grooveRatio[g], 0, kBinCount,
                       buffers.shiftMag, buffers.shiftFreq, 0.0f, 0.0f);
   }
 #endif
@@ -94,6 +95,9 @@ void remap(const FrameSettings& settings, ChannelBuffers& buffers) {
 // Running phases keep every moved partial continuous from frame to frame.
 void synthesise(const FrameSettings& settings, const float* __restrict spectrum, ChannelBuffers& buffers,
                 float* __restrict synthesis) {
+#if defined(__AVX2__)
+  synthesiseWide(settings, spectrum, buffers, synthesis);
+#else
   const float turnPerOverlap = kTwoPi / static_cast<float>(settings.overlap);
   const float perBin = 1.0f / settings.binSpacing;
   const float spacing = settings.binSpacing;
@@ -115,6 +119,7 @@ void synthesise(const FrameSettings& settings, const float* __restrict spectrum,
   synthesis[1] = 0.0f;
   synthesis[2 * kTopBin] = spectrum[2 * kTopBin];  // the top bin passes through
   synthesis[2 * kTopBin + 1] = 0.0f;
+#endif
 }
 
 // Adds the windowed resynthesis into the accumulator and forms the next hop's

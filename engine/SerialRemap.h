@@ -11,16 +11,17 @@
 namespace gyrelle {
 namespace {
 
-// One groove's pass over bins first .. first + count - 1, exactly as the plain
+// Groove g's pass over bins first .. first + count - 1, exactly as the plain
 // loop over the bins does it: the loudest contribution wins each bin, and a
 // bin still without a frequency inherits from the bin below (`below`).
-inline void remapBinsSerially(const ChannelBuffers& buffers, const int32_t* source, float gain, float ratio,
-                              int32_t first, int32_t count, float* mag, float* freq, float belowMag,
+inline void remapBinsSerially(const ChannelBuffers& buffers, const GrooveBinMap& map, int32_t g, float gain,
+                              float ratio, int32_t first, int32_t count, float* mag, float* freq, float belowMag,
                               float belowFreq) {
   for (int32_t lane = 0; lane < count; ++lane) {
     const int32_t k = first + lane;
-    if (k >= 1 && k <= kFrameSize / 2 && source[k] <= kFrameSize / 2) {
-      const int32_t index = source[k];
+    const int32_t offset = k < kMappedBins ? map.offset[g][k] : kNoSource;
+    if (offset != kNoSource) {
+      const int32_t index = map.blockBase[g][k / kLanesPerBlock] + offset;
       const float v = buffers.binMag[index] * gain;
       if (v > mag[lane]) {
         mag[lane] = v;

@@ -40,7 +40,8 @@ inline void remapBlock(ChannelBuffers& buffers, const GrooveBinMap& map, int32_t
                        __m256 ratio) {
   const int32_t first = block * kLanesPerBlock;
   const int32_t base = map.blockBase[g][block];
-  const __m256i offset = _mm256_load_si256(reinterpret_cast<const __m256i*>(map.offset[g] + first));
+  const __m256i offset =
+      _mm256_cvtepi16_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(map.offset[g] + first)));
   float* mags = buffers.shiftMag + first;
   float* freqs = buffers.shiftFreq + first;
   const __m256 mag = _mm256_load_ps(mags);
@@ -59,8 +60,8 @@ inline void remapBlock(ChannelBuffers& buffers, const GrooveBinMap& map, int32_t
   if (_mm256_movemask_ps(holes) != 0) {
     const float belowMag = first > 0 ? mags[-1] : 0.0f;
     const float belowFreq = first > 0 ? freqs[-1] : 0.0f;
-    remapBinsSerially(buffers, map.source[g], _mm256_cvtss_f32(gain), _mm256_cvtss_f32(ratio), first,
-                      kLanesPerBlock, mags, freqs, belowMag, belowFreq);
+    remapBinsSerially(buffers, map, g, _mm256_cvtss_f32(gain), _mm256_cvtss_f32(ratio), first, kLanesPerBlock,
+                      mags, freqs, belowMag, belowFreq);
     return;
   }
   _mm256_store_ps(mags, _mm256_blendv_ps(mag, v, wins));
@@ -95,8 +96,8 @@ void remapWide(const FrameSettings& settings, ChannelBuffers& buffers) {
       case 3: remapGroove<3>(buffers, map, g, gain, ratio); break;
       case 4: remapGroove<4>(buffers, map, g, gain, ratio); break;
       default:  // sources too far apart for a window
-        remapBinsSerially(buffers, map.source[g], gain, ratio, 0, kBinCount, buffers.shiftMag, buffers.shiftFreq,
-                          0.0f, 0.0f);
+        remapBinsSerially(buffers, map, g, gain, ratio, 0, kBinCount, buffers.shiftMag, buffers.shiftFreq, 0.0f,
+                          0.0f);
         break;
     }
   }
