@@ -205,7 +205,11 @@ void GrooveEngine::processReplace(float** inputs, float** outputs, int32_t frame
 
 void GrooveEngine::runBlock(float** inputs, float** outputs, int32_t frames) {
   settingsDeferred.store(true, std::memory_order_release);
-  if (resetRequested.exchange(false, std::memory_order_acq_rel)) resetStream();
+  // Looked at before the exchange: a locked exchange on every block costs more
+  // than a one-sample block's own work.
+  if (resetRequested.load(std::memory_order_acquire) && resetRequested.exchange(false, std::memory_order_acq_rel)) {
+    resetStream();
+  }
   applySettings();
 
   const float rate = engineSampleRate();
