@@ -25,8 +25,9 @@ struct FrameKernels {
   // Running phases into the interleaved synthesis spectrum, bins 0..512.
   void (*synthesise)(const FrameSettings& settings, const float* spectrum, ChannelBuffers& buffers,
                      float* synthesis);
-  // Windowed resynthesis into the accumulator and the next hop's output;
-  // false when the result is not finite.
+  // Windowed resynthesis into the accumulator and the next hop's output,
+  // then the accumulator moved on by the hop; false when the result is not
+  // finite.
   bool (*overlapAdd)(const FrameSettings& settings, const float* resynthesised, ChannelBuffers& buffers);
 };
 

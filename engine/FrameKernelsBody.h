@@ -122,23 +122,26 @@ void synthesise(const FrameSettings& settings, const float* __restrict spectrum,
 #endif
 }
 
-// Adds the windowed resynthesis into the accumulator and forms the next hop's
-// output with the dry signal.
+// Adds the windowed resynthesis into the accumulator, forms the next hop's
+// output with the dry signal and moves the accumulator on by the hop, in one
+// pass.
 bool overlapAdd(const FrameSettings& settings, const float* __restrict wet, ChannelBuffers& buffers) {
-  float* __restrict sum = buffers.overlapSum;
+  float* sum = buffers.overlapSum;
   const float* __restrict window = settings.window;
   const float wetGain = settings.wetGain;
-  for (int32_t i = 0; i < kFrameSize; ++i) sum[i] += wet[i] * window[i] * wetGain;
   const float dryGain = settings.dryGain;
   const float* __restrict input = buffers.inputFrame;
   float* __restrict output = buffers.outputFrame;
+  const int32_t hop = settings.hop;
   uint32_t bad = 0;
-  for (int32_t i = 0; i < settings.hop; ++i) {
+  for (int32_t i = 0; i < hop; ++i) {
     // The frame's oldest samples keep the dry part aligned with the wet part.
-    const float y = dryGain * input[i] + sum[i];
+    const float y = dryGain * input[i] + (sum[i] + wet[i] * window[i] * wetGain);
     bad |= nonFinite(y);
     output[i] = y > 1.0f ? 1.0f : (y < -1.0f ? -1.0f : y);
   }
+  for (int32_t i = hop; i < kFrameSize; ++i) sum[i - hop] = sum[i] + wet[i] * window[i] * wetGain;
+  for (int32_t i = kFrameSize - hop; i < kFrameSize; ++i) sum[i] = 0.0f;
   return bad == 0;
 }
 

@@ -29,9 +29,8 @@ void SpectralChannel::processFrame(const FrameSettings& settings, FrameTransform
 }
 
 void SpectralChannel::advance(int32_t hop) {
+  // The overlap-add has moved the accumulator on already.
   const int32_t kept = kFrameSize - hop;
-  std::memmove(buffers.overlapSum, buffers.overlapSum + hop, sizeof(float) * static_cast<size_t>(kept));
-  std::memset(buffers.overlapSum + kept, 0, sizeof(float) * static_cast<size_t>(hop));
   std::memmove(buffers.inputFrame, buffers.inputFrame + hop, sizeof(float) * static_cast<size_t>(kept));
 }
 
