@@ -151,7 +151,8 @@ BENCHMARK(BM_Process)->Args({2, 2, 4, 512})->Args({2, 2, 4, 1})->Args({2, 4, 10,
 // octaves whose ratios move a little every frame (as they do while the
 // grooves turn): the cost of one frame's step relative to a transform pair.
 // Arguments: 0 the groove map (shared by the channels), 1 analysis,
-// 2 remapping, 3 synthesis, 4 overlap-add, 5 window.
+// 2 remapping, 3 synthesis, 4 overlap-add (with the accumulator's shift),
+// 5 window, 6 remapping of silence (every bin a hole to fill).
 void BM_FrameStep(benchmark::State& state) {
   const FrameKernels& kernels = selectedFrameKernels();
   auto buffers = std::make_unique<ChannelBuffers>();
@@ -174,6 +175,7 @@ void BM_FrameStep(benchmark::State& state) {
   kernels.analyse(settings, spectrum.data(), *buffers);
   TransformPairs pairs;
   const int step = static_cast<int>(state.range(0));
+  if (step == 6) std::memset(buffers.get(), 0, sizeof(ChannelBuffers));
   constexpr int kRounds = 64;
   double work = 0.0, transforms = 0.0;
   DenormalGuard flush;
@@ -186,10 +188,11 @@ void BM_FrameStep(benchmark::State& state) {
           kernels.mapGrooves(kMaxGrooves, ratios, *map);
           break;
         case 1: kernels.analyse(settings, spectrum.data(), *buffers); break;
-        case 2: kernels.remap(settings, *buffers); break;
+        case 2:
+        case 6: kernels.remap(settings, *buffers); break;
         case 3: kernels.synthesise(settings, spectrum.data(), *buffers, synthesis.data()); break;
         case 4: kernels.overlapAdd(settings, resynthesised.data(), *buffers); break;
-        default: kernels.applyWindow(window.data(), resynthesised.data(), buffers->overlapSum); break;
+        case 5: kernels.applyWindow(window.data(), resynthesised.data(), buffers->overlapSum); break;
       }
       benchmark::ClobberMemory();
     }
@@ -198,11 +201,12 @@ void BM_FrameStep(benchmark::State& state) {
     transforms += threadSeconds() - middle;
     work += middle - start;
   }
-  static const char* const kSteps[] = {"groove map", "analysis", "remapping", "synthesis", "overlap-add", "window"};
+  static const char* const kSteps[] = {"groove map", "analysis",  "remapping",          "synthesis",
+                                       "overlap-add", "window",   "remapping, silence"};
   state.counters["step_vs_transforms"] = work / transforms;
-  state.SetLabel(std::string(kSteps[step < 5 ? step : 5]) + ", " + kernels.name);
+  state.SetLabel(std::string(kSteps[step]) + ", " + kernels.name);
 }
-BENCHMARK(BM_FrameStep)->DenseRange(0, 5);
+BENCHMARK(BM_FrameStep)->DenseRange(0, 6);
 
 constexpr int32_t kManyInstances = 8;
 double oneThreadFactor = 0.0;  // written by the 1-thread run, read by the later ones

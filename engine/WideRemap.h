@@ -5,8 +5,8 @@
 // the eight bins of a block read their sources from one short window of the
 // analysis: loaded whole and permuted into place instead of gathered. The
 // comparisons of a pass are independent of each other; only the hole
-// filling runs along the bins, so a block where a bin is left without a
-// frequency is redone bin by bin. The result is exactly the plain loop's.
+// filling runs along the bins, and it is a running maximum within a block.
+// The result is exactly the plain loop's.
 #pragma once
 
 #include <immintrin.h>
@@ -33,6 +33,24 @@ inline __m256 lookUp(const float* window, __m256i offset) {
   return r;
 }
 
+// A hole takes the values of the bin below once that bin is final, so a run
+// of holes takes those of the last bin before it that is none: found for
+// every bin at once by a running maximum of bin numbers, from the bin below
+// the block (already final in memory) when the block starts with holes.
+inline void fillHoles(__m256 holes, int32_t first, __m256 mag, __m256 freq, float* mags, float* freqs) {
+  const __m256i none = _mm256_set1_epi32(-1);
+  __m256i from = _mm256_blendv_epi8(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), none, _mm256_castps_si256(holes));
+  from = _mm256_max_epi32(from, _mm256_blend_epi32(_mm256_permutevar8x32_epi32(from, _mm256_setr_epi32(0, 0, 1, 2, 3, 4, 5, 6)), none, 0x01));
+  from = _mm256_max_epi32(from, _mm256_blend_epi32(_mm256_permutevar8x32_epi32(from, _mm256_setr_epi32(0, 0, 0, 1, 2, 3, 4, 5)), none, 0x03));
+  from = _mm256_max_epi32(from, _mm256_blend_epi32(_mm256_permutevar8x32_epi32(from, _mm256_setr_epi32(0, 0, 0, 0, 0, 1, 2, 3)), none, 0x0f));
+  const __m256 fromBelow = _mm256_castsi256_ps(_mm256_cmpgt_epi32(_mm256_setzero_si256(), from));
+  // Bin 0 is never a hole, so only a later block can start with one.
+  const __m256 belowMag = _mm256_set1_ps(first > 0 ? mags[-1] : 0.0f);
+  const __m256 belowFreq = _mm256_set1_ps(first > 0 ? freqs[-1] : 0.0f);
+  _mm256_store_ps(mags, _mm256_blendv_ps(_mm256_permutevar8x32_ps(mag, from), belowMag, fromBelow));
+  _mm256_store_ps(freqs, _mm256_blendv_ps(_mm256_permutevar8x32_ps(freq, from), belowFreq, fromBelow));
+}
+
 // One block of one groove's pass. Masked: the block has bins without a
 // source (negative offsets), which take no part.
 template <int Windows, bool Masked>
@@ -57,14 +75,12 @@ inline void remapBlock(ChannelBuffers& buffers, const GrooveBinMap& map, int32_t
   const __m256 newFreq = _mm256_blendv_ps(freq, _mm256_mul_ps(sourceFreq, ratio), wins);
   __m256 holes = _mm256_cmp_ps(newFreq, _mm256_setzero_ps(), _CMP_EQ_OQ);
   if (Masked) holes = _mm256_and_ps(holes, active);
+  const __m256 newMag = _mm256_blendv_ps(mag, v, wins);
   if (_mm256_movemask_ps(holes) != 0) {
-    const float belowMag = first > 0 ? mags[-1] : 0.0f;
-    const float belowFreq = first > 0 ? freqs[-1] : 0.0f;
-    remapBinsSerially(buffers, map, g, _mm256_cvtss_f32(gain), _mm256_cvtss_f32(ratio), first, kLanesPerBlock,
-                      mags, freqs, belowMag, belowFreq);
+    fillHoles(holes, first, newMag, newFreq, mags, freqs);
     return;
   }
-  _mm256_store_ps(mags, _mm256_blendv_ps(mag, v, wins));
+  _mm256_store_ps(mags, newMag);
   _mm256_store_ps(freqs, newFreq);
 }
 
