@@ -85,9 +85,29 @@ void remap(const FrameSettings& settings, ChannelBuffers& buffers) {
   const GrooveBinMap& map = *settings.grooveBins;
   std::memset(buffers.shiftMag, 0, sizeof buffers.shiftMag);
   std::memset(buffers.shiftFreq, 0, sizeof buffers.shiftFreq);
+  float* __restrict mag = buffers.shiftMag;
+  float* __restrict freq = buffers.shiftFreq;
   for (int32_t g = 0; g < settings.grooveCount; ++g) {
-    remapBinsSerially(buffers, map, g, settings.grooveGain[g], settings.grooveRatio[g], 0, kBinCount,
-                      buffers.shiftMag, buffers.shiftFreq, 0.0f, 0.0f);
+    const float gain = settings.grooveGain[g];
+    const float ratio = settings.grooveRatio[g];
+    const int16_t* offset = map.offset[g];
+    // Bins past the last block with a source have none: nothing happens there.
+    for (int32_t block = 0; block < map.blocks[g]; ++block) {
+      const float* binMag = buffers.binMag + map.blockBase[g][block];
+      const float* binFreq = buffers.binFreq + map.blockBase[g][block];
+      for (int32_t k = block * kLanesPerBlock; k < (block + 1) * kLanesPerBlock; ++k) {
+        if (offset[k] == kNoSource) continue;  // bin 0, or past the top bin
+        const float v = binMag[offset[k]] * gain;
+        if (v > mag[k]) {
+          mag[k] = v;
+          freq[k] = binFreq[offset[k]] * ratio;
+        }
+        if (freq[k] == 0.0f) {
+          freq[k] = freq[k - 1];
+          mag[k] = mag[k - 1];
+        }
+      }
+    }
   }
 #endif
 }

@@ -59,6 +59,29 @@ inline int32_t sourcesOfBlock(__m256 k, float ratio, float reciprocal, int16_t* 
   _mm_store_si128(reinterpret_cast<__m128i*>(offset), packed);
   return base;
 }
+#elif defined(__SSE2__)
+// The same eight at once, four at a time, by division.
+inline int32_t sourcesOfBlock(int32_t first, float ratio, int16_t* offset) {
+  __m128i whole[2], mapped[2];
+  for (int32_t half = 0; half < 2; ++half) {
+    const __m128 k = _mm_add_ps(_mm_set1_ps(static_cast<float>(first + 4 * half)), _mm_setr_ps(0, 1, 2, 3));
+    const __m128 q = _mm_div_ps(k, _mm_set1_ps(ratio));
+    const __m128 inRange = _mm_and_ps(_mm_and_ps(_mm_cmple_ps(k, _mm_set1_ps(kTopBinValue)), _mm_cmpge_ps(q, _mm_setzero_ps())),
+                                      _mm_cmplt_ps(q, _mm_set1_ps(kTopBinValue + 1.0f)));
+    whole[half] = _mm_cvttps_epi32(_mm_and_ps(q, inRange));
+    mapped[half] = _mm_castps_si128(inRange);
+  }
+  if ((_mm_movemask_ps(_mm_castsi128_ps(mapped[0])) & 1) == 0) return kNoSource;  // the first bin has none
+  const int32_t base = _mm_cvtsi128_si32(whole[0]);
+  if (first == 0) mapped[0] = _mm_and_si128(mapped[0], _mm_setr_epi32(0, -1, -1, -1));
+  __m128i distance[2];
+  for (int32_t half = 0; half < 2; ++half) {
+    const __m128i d = _mm_sub_epi32(whole[half], _mm_set1_epi32(base));
+    distance[half] = _mm_or_si128(_mm_and_si128(mapped[half], d), _mm_andnot_si128(mapped[half], _mm_set1_epi32(kNoSource)));
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(offset), _mm_packs_epi32(distance[0], distance[1]));
+  return base;
+}
 #endif
 
 // A groove whose ratio has not changed keeps its map.
@@ -85,6 +108,8 @@ void mapGrooves(int32_t grooveCount, const float* ratios, GrooveBinMap& map) {
       const __m256 k = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(first)), _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
       const int32_t base = whole ? sourcesOfBlock(k, ratio, reciprocal, offset + first)
                                  : sourcesOfBlockPlainly(first, ratio, offset + first);
+#elif defined(__SSE2__)
+      const int32_t base = sourcesOfBlock(first, ratio, offset + first);
 #else
       const int32_t base = sourcesOfBlockPlainly(first, ratio, offset + first);
 #endif
