@@ -21,8 +21,6 @@ namespace {
 
 constexpr int32_t kTopBin = kFrameSize / 2;  // 512, the Nyquist bin
 
-inline float absolute(float x) { return __builtin_fabsf(x); }
-
 // 1 when x is an infinity or a NaN, by its bits, so that a loop of it vectorises.
 inline uint32_t nonFinite(float x) {
   uint32_t bits;
