@@ -1,16 +1,16 @@
 // atan2 to within 1e-5 radians, without branches, so that a loop over all
 // bins vectorises; the library's atan2f costs more than both transforms.
+// Internal linkage: each instruction set's frame loops get their own copy.
 #pragma once
-
-#include <cmath>
 
 #include "engine/EngineConstants.h"
 
 namespace gyrelle {
+namespace {
 
 inline float fastAtan2(float y, float x) {
-  const float ax = std::fabs(x);
-  const float ay = std::fabs(y);
+  const float ax = __builtin_fabsf(x);
+  const float ay = __builtin_fabsf(y);
   const float largest = ax > ay ? ax : ay;
   const float smallest = ax > ay ? ay : ax;
   const float a = smallest / (largest > 1e-30f ? largest : 1e-30f);  // 0 when both are 0
@@ -21,10 +21,6 @@ inline float fastAtan2(float y, float x) {
   r = x < 0.0f ? kPi - r : r;
   return y < 0.0f ? -r : r;
 }
-
-}  // namespace gyrelle
-
-namespace gyrelle {
 
 // sin on [-pi/2, pi/2] to within 1e-7, odd polynomial.
 inline float sinHalfTurn(float x) {
@@ -48,4 +44,5 @@ inline void fastSinCos(float x, float& sine, float& cosine) {
   cosine = sinHalfTurn(reflectIntoHalfTurn(shifted));
 }
 
+}  // namespace
 }  // namespace gyrelle

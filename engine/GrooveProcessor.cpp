@@ -141,7 +141,11 @@ void GrooveProcessor::processStaged(float** inputs, float** outputs, int32_t fra
 
 void GrooveProcessor::runBlock(float** inputs, float** outputs, int32_t frames) {
   settingsDeferred.store(true, std::memory_order_release);
-  if (resetRequested.exchange(false, std::memory_order_acq_rel)) resetStream();
+  // Looked at before the exchange: a locked exchange on every block costs more
+  // than a one-sample block's own work.
+  if (resetRequested.load(std::memory_order_acquire) && resetRequested.exchange(false, std::memory_order_acq_rel)) {
+    resetStream();
+  }
   applySettings();
 
   const float rate = sampleRate();
@@ -195,6 +199,8 @@ void GrooveProcessor::frameComplete(int32_t hop, float rate) {
   settings.grooveCount = count;
   settings.grooveRatio = motion.ratios();
   settings.grooveGain = motion.gains();
+  channelState[0].frameKernels().mapGrooves(count, motion.ratios(), grooveBins);
+  settings.grooveBins = &grooveBins;
   settings.wetGain = kLevelScale * parameter(kWetOutLvl) / (512.0f * static_cast<float>(currentOverlapValue)) * 2.0f /
                      std::sqrt(static_cast<float>(count));
   settings.dryGain = kLevelScale * parameter(kDryOutLvl) * 0.5f;

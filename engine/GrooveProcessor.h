@@ -10,6 +10,7 @@
 
 #include "engine/EngineConstants.h"
 #include "engine/FrameTransforms.h"
+#include "engine/GrooveBinMap.h"
 #include "engine/GrooveMotion.h"
 #include "engine/SpectralChannel.h"
 #include "engine/StreamOwnership.h"
@@ -88,8 +89,9 @@ class GrooveProcessor {
 
   GrooveMotion motion;
   int32_t framePos = 0;  // 0: the stream has not started
-  float hannWindow[kFrameSize];
+  alignas(64) float hannWindow[kFrameSize];
   FrameTransforms transforms;
+  GrooveBinMap grooveBins;  // this frame's source bins, shared by the channels
   std::unique_ptr<SpectralChannel[]> channelState;
   std::unique_ptr<float[]> stagingInput;  // kStagingFrames per channel
 };

@@ -11,10 +11,12 @@ using namespace gyrelle::testing;
 
 namespace {
 
-// While the signal path is meant to give exactly the recorded samples, any
-// difference at all is a fault; a change that reorders floating-point work
-// must keep to the signal-to-noise floor below and clear this flag.
-constexpr bool kRequireBitIdentical = true;
+// On a CPU with AVX2 the libraries take the sine and cosine of the
+// synthesis phases from FMA polynomials of their own, which differ from the
+// recorded SSE2 output in the last bits: the signal-to-noise floor below is
+// what holds everywhere. The SSE2 frame loops, forced, still give exactly
+// the recorded bits (engine_frame_kernels_test checks that).
+constexpr bool kRequireBitIdentical = false;
 constexpr double kMinimumSnrDb = 90.0;
 
 std::vector<float> readRecording(const std::string& path, size_t expected) {
