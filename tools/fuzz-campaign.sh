@@ -27,16 +27,19 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 for target in "${targets[@]}"; do
   seeds=tests/fuzz/$(tools/fuzz-seeds.sh "$target")
   dir=build-fuzz/campaign/$target
-  mkdir -p "$dir/corpus" "$dir/findings" "$dir/new"
+  mkdir -p "$dir/corpus" "$dir/findings" "$dir/new" "$dir/bin"
+  # The campaign runs a copy, so that the tree can be rebuilt meanwhile.
+  cp build-fuzz/tests/"$target" build-fuzz/bin/*.so "$dir/bin/"
+  export GYRELLE_FUZZ_PLUGIN_DIR=$PWD/$dir/bin
   echo "== $target: $seconds s on $jobs workers, from $seeds and $dir/corpus"
   status=0
-  build-fuzz/tests/"$target" -fork="$jobs" -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
+  "$dir/bin/$target" -fork="$jobs" -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
     -max_total_time="$seconds" -timeout=30 -max_len=1024 -rss_limit_mb=4096 -print_final_stats=1 \
     -artifact_prefix="$dir/findings/" "$dir/new" "$dir/corpus" "$seeds" >"$dir/fuzz.log" 2>&1 || status=$?
   grep -E '^#[0-9]+: cov' "$dir/fuzz.log" | tail -1
   # Merge: the inputs that add coverage, smallest first, make the new corpus.
   rm -rf "$dir/merged" && mkdir "$dir/merged"
-  build-fuzz/tests/"$target" -merge=1 -max_len=1024 -rss_limit_mb=4096 "$dir/merged" "$dir/corpus" "$dir/new" \
+  "$dir/bin/$target" -merge=1 -max_len=1024 -rss_limit_mb=4096 "$dir/merged" "$dir/corpus" "$dir/new" \
     >"$dir/merge.log" 2>&1
   rm -rf "$dir/corpus" "$dir/new" && mv "$dir/merged" "$dir/corpus"
   echo "$target: corpus $(ls "$dir/corpus" | wc -l) inputs, $(du -sk "$dir/corpus" | cut -f1) kB;" \

@@ -18,8 +18,11 @@ namespace {
 
 PluginEntryProc entries[2] = {};  // mono, stereo
 
+// The libraries of this build tree, or of GYRELLE_FUZZ_PLUGIN_DIR (a copy
+// that a long campaign keeps while the tree is rebuilt).
 PluginEntryProc loadEntry(const char* name) {
-  const std::string path = std::string(GYRELLE_PLUGIN_DIR) + "/" + name;
+  const char* folder = std::getenv("GYRELLE_FUZZ_PLUGIN_DIR");
+  const std::string path = std::string(folder != nullptr ? folder : GYRELLE_PLUGIN_DIR) + "/" + name;
   void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     std::fprintf(stderr, "cannot load %s: %s\n", path.c_str(), dlerror());
