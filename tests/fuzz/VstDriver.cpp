@@ -120,7 +120,7 @@ void VstDriver::rename(const SessionEvent& event) {
   // bytes hosts give a name: only longer ones come unterminated.
   const bool unterminated = event.flags == 1 && length >= kHostNameBytes;
   std::vector<char> name(length + (unterminated ? 0 : 1), static_cast<char>(event.index));
-  if (!unterminated) name.back() = '\0';
+  if (!unterminated) name[length] = '\0';
   dispatch(effSetProgramName, 0, 0, name.empty() ? nullptr : name.data(), 0.0f);
   queryText(effGetProgramName, 0);
 }
