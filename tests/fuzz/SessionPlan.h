@@ -57,10 +57,9 @@ struct SessionPlan {
 };
 
 // The most audio one input may ask for, in samples per channel: the
-// latency's 1024 and one and a half frames of output, which keeps every
-// input fast.
+// latency's 1024 and a frame of output, which keeps every input fast.
 // Blocks share it; the longest is the whole of it.
-constexpr int32_t kSessionFrames = 2560;
+constexpr int32_t kSessionFrames = 2048;
 constexpr int32_t kMaxActions = 64;
 
 // Decodes the rest of `in` into a session for a build with `inputs` channels.

@@ -19,7 +19,6 @@ using Output = std::vector<std::vector<float>>;
 
 Output play(const SessionPlan& plan, const std::vector<BlockCall>& split, SessionDriver& driver, bool first) {
   Output output(2, std::vector<float>(static_cast<size_t>(plan.frames), kUnwritten));
-  std::vector<std::vector<float>> inPlace(static_cast<size_t>(plan.inputs));
   size_t next = 0;
   auto applyUpTo = [&](int32_t position) {
     for (; next < plan.events.size() && plan.events[next].position <= position; ++next) {

@@ -10,12 +10,12 @@ namespace gyrelle::fuzz {
 extern const float kUnwritten;
 
 // After any input the silence that follows brings the output to exact
-// silence within this many samples: the input frame empties in 1024 samples,
-// the overlap accumulator in 1024 more, and each may wait one hop (at most
-// 512) for the frame that notices.
-constexpr int32_t kRecoveryFrames = 3072;
+// silence within this many samples: the input frame is silent after 1024
+// samples and the first silent frame completes within one hop (at most 512)
+// after that; the frames before it still reach the output for 1024 samples.
+constexpr int32_t kRecoveryFrames = 2560;
 // How long the output must then stay silent.
-constexpr int32_t kSilenceChecked = 128;
+constexpr int32_t kSilenceChecked = 64;
 
 // Every sample finite and within -1..1.
 void checkSound(const float* samples, int32_t frames, const char* where);
