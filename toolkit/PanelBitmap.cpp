@@ -1,6 +1,8 @@
 #include "toolkit/PanelBitmap.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 
 #include "toolkit/BmpDecoder.h"
 #include "toolkit/Canvas.h"
@@ -9,15 +11,35 @@
 
 namespace gyrelle {
 
-PanelBitmap::PanelBitmap(uint32_t resourceId) {
+namespace {
+
+// An embedded picture never changes, so each is decoded once per process and
+// shared by every bitmap made from it: a new instance's editor costs no
+// decoding. Any thread that makes an editor; null for an unknown or
+// undecodable id.
+std::shared_ptr<const PanelSurface> decodedPicture(uint32_t resourceId) {
+  static std::mutex lock;
+  static std::map<uint32_t, std::shared_ptr<const PanelSurface>> pictures;
+  std::lock_guard<std::mutex> guard(lock);
+  auto known = pictures.find(resourceId);
+  if (known != pictures.end()) return known->second;
+  std::shared_ptr<PanelSurface> picture;
   const PanelResource* resource = findPanelResource(resourceId);
-  if (resource == nullptr) return;
   DecodedBmp decoded;
-  if (!decodeBmp(resource->data, resource->size, decoded)) return;
-  picture_ = std::make_unique<PanelSurface>(decoded.width, decoded.height);
-  std::copy(decoded.pixels.begin(), decoded.pixels.end(), picture_->pixels());
-  width_ = decoded.width;
-  height_ = decoded.height;
+  if (resource != nullptr && decodeBmp(resource->data, resource->size, decoded)) {
+    picture = std::make_shared<PanelSurface>(decoded.width, decoded.height);
+    std::copy(decoded.pixels.begin(), decoded.pixels.end(), picture->pixels());
+  }
+  pictures.emplace(resourceId, picture);
+  return picture;
+}
+
+}  // namespace
+
+PanelBitmap::PanelBitmap(uint32_t resourceId) : picture_(decodedPicture(resourceId)) {
+  if (picture_ == nullptr) return;
+  width_ = picture_->width();
+  height_ = picture_->height();
 }
 
 PanelBitmap::PanelBitmap(PanelFrame*, int32_t width, int32_t height)

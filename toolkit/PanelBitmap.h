@@ -41,7 +41,7 @@ class PanelBitmap {
  private:
   ~PanelBitmap();
 
-  std::unique_ptr<PanelSurface> picture_;
+  std::shared_ptr<const PanelSurface> picture_;  // the embedded pictures are shared, never changed
   int32_t width_ = 0;
   int32_t height_ = 0;
   int32_t refCount_ = 1;
