@@ -157,7 +157,7 @@ void Lv2Driver::apply(const SessionEvent& event, bool first) {
         controlCell[kLatencyPort].reset();
         controlCell[kPhasePort].reset();
       } else {
-        connect(static_cast<uint32_t>(event.index), stranger.data());
+        reconnectOne(static_cast<uint32_t>(event.index));  // a port of its own, or one it has not
       }
       break;
     case SessionEvent::kProgram:
