@@ -19,7 +19,7 @@ while [ $# -gt 0 ]; do
     *) targets+=("$1"); shift ;;
   esac
 done
-[ ${#targets[@]} -gt 0 ] || targets=(gyrelle_fuzz_vst)
+[ ${#targets[@]} -gt 0 ] || targets=(gyrelle_fuzz_vst gyrelle_fuzz_lv2)
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGYRELLE_FUZZ=ON >/dev/null
 cmake --build build-fuzz --target "${targets[@]}"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -29,7 +29,7 @@ for target in "${targets[@]}"; do
   dir=build-fuzz/campaign/$target
   mkdir -p "$dir/corpus" "$dir/findings" "$dir/new" "$dir/bin"
   # The campaign runs a copy, so that the tree can be rebuilt meanwhile.
-  cp build-fuzz/tests/"$target" build-fuzz/bin/*.so "$dir/bin/"
+  cp build-fuzz/tests/"$target" build-fuzz/bin/*.so build-fuzz/lv2/gyrelle.lv2/gyrelle-dsp.so "$dir/bin/"
   export GYRELLE_FUZZ_PLUGIN_DIR=$PWD/$dir/bin
   echo "== $target: $seconds s on $jobs workers, from $seeds and $dir/corpus"
   status=0

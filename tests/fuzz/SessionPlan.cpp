@@ -23,13 +23,13 @@ const int32_t kTextOpcodes[] = {8 /*effGetParamName*/,  6 /*effGetParamLabel*/, 
 
 class Decoder {
  public:
-  Decoder(ByteReader& input, int32_t inputs) : in(input) {
+  Decoder(ByteReader& input, int32_t inputs, int32_t frames) : in(input), limit(frames) {
     plan.inputs = inputs;
     plan.signal.assign(static_cast<size_t>(inputs), {});
   }
 
   SessionPlan run() {
-    for (int32_t action = 0; action < kMaxActions && !in.empty() && plan.frames < kSessionFrames; ++action) {
+    for (int32_t action = 0; action < kMaxActions && !in.empty() && plan.frames < limit; ++action) {
       switch (in.below(12)) {
         case 0: case 1: case 2: case 3: case 4: block(); break;
         case 5: case 6: parameter(); break;
@@ -55,13 +55,13 @@ class Decoder {
     int32_t frames = 1;
     switch (in.below(6)) {
       case 0: frames = 1 + static_cast<int32_t>(in.below(16)); break;
-      case 1: frames = announced >= 1 && announced <= kSessionFrames ? announced : 512; break;
+      case 1: frames = announced >= 1 && announced <= limit ? announced : 512; break;
       case 2: frames = kBoundaryBlocks[in.below(std::size(kBoundaryBlocks))]; break;
-      case 3: frames = 1 + static_cast<int32_t>(in.word() % kSessionFrames); break;
+      case 3: frames = 1 + static_cast<int32_t>(in.word() % limit); break;
       case 4: frames = 1 + static_cast<int32_t>(in.byte()) * 8; break;
       case 5: frames = 64 << in.below(5); break;
     }
-    return std::min(frames, kSessionFrames - plan.frames);
+    return std::min(frames, limit - plan.frames);
   }
 
   void block() {
@@ -160,13 +160,14 @@ class Decoder {
   }
 
   ByteReader& in;
+  const int32_t limit;
   SessionPlan plan;
   int32_t announced = 1024;
 };
 
 }  // namespace
 
-SessionPlan decodeSession(ByteReader& in, int32_t inputs) { return Decoder(in, inputs).run(); }
+SessionPlan decodeSession(ByteReader& in, int32_t inputs, int32_t limit) { return Decoder(in, inputs, limit).run(); }
 
 std::vector<BlockCall> otherSplit(const SessionPlan& plan) {
   // Positions where a request falls, or where the session ends.

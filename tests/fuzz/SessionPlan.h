@@ -62,8 +62,9 @@ struct SessionPlan {
 constexpr int32_t kSessionFrames = 2048;
 constexpr int32_t kMaxActions = 64;
 
-// Decodes the rest of `in` into a session for a build with `inputs` channels.
-SessionPlan decodeSession(ByteReader& in, int32_t inputs);
+// Decodes the rest of `in` into a session for a build with `inputs` channels,
+// of at most `limit` samples.
+SessionPlan decodeSession(ByteReader& in, int32_t inputs, int32_t limit = kSessionFrames);
 
 // Another cut of the same session: a block boundary wherever a request falls,
 // otherwise different from the plan's own, every block through the replacing

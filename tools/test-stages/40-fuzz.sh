@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 # The panel target and the lean session target of each format.
-targets=(gyrelle_fuzz gyrelle_fuzz_vst)
+targets=(gyrelle_fuzz gyrelle_fuzz_vst gyrelle_fuzz_lv2)
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGYRELLE_FUZZ=ON >/dev/null
 cmake --build build-fuzz --target "${targets[@]}"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
