@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/HeadlessPanelPicture.h"
 #include "tests/support/LoadedPlugin.h"
 #include "tests/support/XTestServer.h"
 
@@ -156,33 +157,11 @@ class X11Host : public ::testing::Test {
     for (const HostCall& call : instance.host().calls()) n += call.opcode == audioMasterAutomate && call.index == index;
     return n;
   }
-  // The panel drawn headlessly by gyrelle-panel from the same parameter
-  // values. A program of its own: a second copy of the engine in this
-  // process would share FFTW with the loaded library.
+  // The panel drawn headlessly from the same parameter values.
   std::vector<uint32_t> headlessRendering() {
-    const std::string picture = ::testing::TempDir() + "gyrelle-reference.ppm";
-    std::string command = std::string(GYRELLE_PLUGIN_DIR) + "/gyrelle-panel --seconds 0";
-    for (int32_t i = 0; i < 9; ++i) {
-      char assignment[64];
-      std::snprintf(assignment, sizeof assignment, " --set %d=%.9g", int(i), double(instance.getParameter(i)));
-      command += assignment;
-    }
-    command += " " + picture;
-    std::vector<uint32_t> pixels;
-    if (std::system(command.c_str()) != 0) return pixels;
-    std::ifstream in(picture, std::ios::binary);
-    std::string magic;
-    int w = 0, h = 0, depth = 0;
-    in >> magic >> w >> h >> depth;
-    in.get();
-    if (magic != "P6" || w != kW || h != kH || depth != 255) return pixels;
-    for (int i = 0; i < w * h; ++i) {
-      unsigned char rgb[3] = {};
-      in.read(reinterpret_cast<char*>(rgb), 3);
-      pixels.push_back((uint32_t(rgb[0]) << 16) | (uint32_t(rgb[1]) << 8) | rgb[2]);
-    }
-    std::remove(picture.c_str());
-    return pixels;
+    std::vector<std::pair<int, float>> settings;
+    for (int i = 0; i < 9; ++i) settings.emplace_back(i, instance.getParameter(i));
+    return headlessPanelPicture(GYRELLE_PLUGIN_DIR, settings);
   }
 
   XConnection x;

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "lv2/PortValues.h"
+#include "tests/support/HeadlessPanelPicture.h"
 #include "tests/support/XTestServer.h"
 
 namespace gyrelle::testing {
@@ -140,29 +141,7 @@ class Lv2UiX11 : public ::testing::Test {
   }
   // The panel drawn headlessly by gyrelle-panel from the same parameter values.
   std::vector<uint32_t> headlessRendering(const std::vector<std::pair<int, float>>& settings) {
-    const std::string picture = ::testing::TempDir() + "gyrelle-lv2ui-reference.ppm";
-    std::string command = std::string(GYRELLE_PLUGIN_DIR) + "/gyrelle-panel --seconds 0";
-    for (const auto& [index, value] : settings) {
-      char assignment[64];
-      std::snprintf(assignment, sizeof assignment, " --set %d=%.9g", index, double(value));
-      command += assignment;
-    }
-    command += " " + picture;
-    std::vector<uint32_t> pixels;
-    if (std::system(command.c_str()) != 0) return pixels;
-    std::ifstream in(picture, std::ios::binary);
-    std::string magic;
-    int w = 0, h = 0, depth = 0;
-    in >> magic >> w >> h >> depth;
-    in.get();
-    if (magic != "P6" || w != kW || h != kH || depth != 255) return pixels;
-    for (int i = 0; i < w * h; ++i) {
-      unsigned char rgb[3] = {};
-      in.read(reinterpret_cast<char*>(rgb), 3);
-      pixels.push_back((uint32_t(rgb[0]) << 16) | (uint32_t(rgb[1]) << 8) | rgb[2]);
-    }
-    std::remove(picture.c_str());
-    return pixels;
+    return headlessPanelPicture(GYRELLE_PLUGIN_DIR, settings);
   }
   // Pixels that differ between two pictures, inside and outside a rectangle.
   static std::pair<int, int> differences(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int left,
